@@ -1,0 +1,116 @@
+#include "driver/input_loop.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "parsers/dialect_parser.h"
+
+namespace tnwk {
+
+InputLoop::InputLoop(Options& options, const Diagnostics& diag,
+                     Counters* counters, LineDispatcher* dispatcher,
+                     std::FILE* standard_input)
+    : options_(options),
+      diag_(diag),
+      counters_(counters),
+      dispatcher_(dispatcher),
+      standard_input_(standard_input) {}
+
+void InputLoop::Prepare() {
+  // No location or AS database exists in this program: say so when the
+  // report asks for such data, and skip those criteria from here on.
+  if (options_.location_flags & (kLocationSource | kLocationDestination)) {
+    diag_.Log(1,
+              "Geoip locations columns, sorts or criteria specified but no "
+              "libmaxminddb library available. Is support compiled in?\n");
+  }
+  if (options_.location_flags & (kAsSource | kAsDestination)) {
+    diag_.Log(1,
+              "Geoip asn columns, sorts or criteria specified but no "
+              "libmaxminddb library available. Is support compiled in?\n");
+  }
+  options_.location_flags |= kSkipLocationCriteria | kSkipAsCriteria;
+  if (diag_.At(5)) {
+    diag_.Print(". = accepted\n");
+    diag_.Print("e = excluded\n");
+    diag_.Print("r = repeated\n");
+    diag_.Print("_ = not packet log entry\n");
+  }
+}
+
+void InputLoop::process_input(const InputList& inputs) {
+  Prepare();
+  if (inputs.read_stdin()) {
+    diag_.Log(1, "Processing input from stdin\n");
+    LineReader reader;
+    reader.UseStream(standard_input_);
+    source_name_.Set(kStdinSourceName);
+    ProcessLines(reader, "-");
+    if (diag_.At(5)) diag_.Print("\n");
+    return;
+  }
+  for (const std::string& name : inputs.files()) {
+    diag_.Log(1, "Processing input file '%s'\n", name.c_str());
+    LineReader reader;
+    const bool opened = reader.OpenFile(name.c_str());
+    if (!opened) {
+      diag_.Print("gzopen %s: %s\n", name.c_str(), std::strerror(errno));
+    }
+    source_name_.Set(BaseName(name));
+    if (opened) ProcessLines(reader, name.c_str());
+    if (diag_.At(5)) diag_.Print("\n");
+    diag_.Log(4, "Done processing input from '%s'\n", name.c_str());
+    if (!opened) continue;  // nothing to close
+    const bool read_failed = !reader.error().empty();
+    std::string close_error;
+    int result = reader.Close(&close_error);
+    if (result == -1) {
+      std::perror("gzclose");
+    } else if (result != 0 && !read_failed) {
+      // A stream that failed while reading fails its close with the same
+      // error; it has been reported once already.
+      diag_.Print("gzclose %s: %s\n", name.c_str(), close_error.c_str());
+    }
+  }
+}
+
+void InputLoop::ProcessLines(LineReader& reader, const char* name) {
+  char* line = reader.Next();
+  if (options_.single_line >= 2) {
+    // Only line `single_line` of the input is processed. An input with
+    // fewer lines processes nothing.
+    for (uint64_t n = 1; line != nullptr && n < options_.single_line; ++n) {
+      line = reader.Next();
+    }
+  }
+  uint64_t line_no = 0;
+  while (line != nullptr) {
+    ++line_no;
+    switch (dispatcher_->classify_line(line, line_no)) {
+      case kLineAccepted:
+        ++counters_->lines_matched;
+        ++counters_->total_matched;
+        break;
+      case kLineNotPacketLog:
+        ++counters_->lines_not_packet_log;
+        break;
+      case kLineWrongFormat:
+        ++counters_->lines_wrong_format;
+        break;
+      case kLineExcluded:
+        ++counters_->lines_excluded;
+        break;
+      default:
+        break;
+    }
+    if (options_.single_line != 0) break;
+    line = reader.Next();
+  }
+  counters_->lines_processed += line_no;
+  if (!reader.error().empty()) {
+    diag_.Print("gzgets %s: %s\n", name, reader.error().c_str());
+  }
+}
+
+}  // namespace tnwk

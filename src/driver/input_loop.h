@@ -1,0 +1,60 @@
+#ifndef TNWK_DRIVER_INPUT_LOOP_H_
+#define TNWK_DRIVER_INPUT_LOOP_H_
+
+#include <cstdint>
+#include <cstdio>
+
+#include "driver/input_list.h"
+#include "driver/line_reader.h"
+#include "entries/counters.h"
+#include "entries/diagnostics.h"
+#include "entries/fixed_text.h"
+#include "reportdef/options.h"
+
+namespace tnwk {
+
+// Receives every line the input loop reads.
+class LineDispatcher {
+ public:
+  virtual ~LineDispatcher() = default;
+  // Handles one line (terminated, modifiable, at most 1023 characters) with
+  // its number; returns its result code (0 accepted, 2 not a packet-log
+  // line, 3 wrong format, 4 excluded; anything else is not counted).
+  virtual int classify_line(char* line, uint64_t line_no) = 0;
+};
+
+// Reads the inputs one after another, line by line, hands every line to the
+// dispatcher and counts the results. Owns `source_name`, the last path
+// component of the input being read, which the dispatcher copies into the
+// lines it accepts.
+class InputLoop {
+ public:
+  InputLoop(Options& options, const Diagnostics& diag, Counters* counters,
+            LineDispatcher* dispatcher, std::FILE* standard_input = stdin);
+
+  // The preparation (location messages, progress-mark legend), then every
+  // input: standard input alone when it was named, else each file in turn.
+  // Inputs that cannot be opened or read are reported and skipped.
+  void process_input(const InputList& inputs);
+
+  const FixedText<256>& source_name() const { return source_name_; }
+
+  // The name lines read from standard input carry.
+  static constexpr const char* kStdinSourceName = "stdin";
+
+ private:
+  void Prepare();
+  // Reads `reader` to its end (or its single line) and counts the results.
+  void ProcessLines(LineReader& reader, const char* name);
+
+  Options& options_;
+  const Diagnostics& diag_;
+  Counters* counters_;
+  LineDispatcher* dispatcher_;
+  std::FILE* standard_input_;
+  FixedText<256> source_name_;
+};
+
+}  // namespace tnwk
+
+#endif  // TNWK_DRIVER_INPUT_LOOP_H_

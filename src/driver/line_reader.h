@@ -1,0 +1,53 @@
+#ifndef TNWK_DRIVER_LINE_READER_H_
+#define TNWK_DRIVER_LINE_READER_H_
+
+#include <zlib.h>
+
+#include <cstdio>
+#include <string>
+
+namespace tnwk {
+
+// Reads one input in pieces of at most 1023 characters: a file through zlib
+// (plain and gzip files alike) or an already open stream such as standard
+// input. A physical line longer than that arrives as several pieces; the
+// newline, when present, stays at the end of its piece.
+class LineReader {
+ public:
+  static constexpr int kBufferSize = 1024;
+
+  LineReader() = default;
+  ~LineReader();
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
+  // Opens `path` with gzopen "rb". False when it cannot be opened; errno
+  // then tells why.
+  bool OpenFile(const char* path);
+
+  // Reads from `stream`, which stays open and owned by the caller.
+  void UseStream(std::FILE* stream);
+
+  // The next piece, terminated, in a buffer that the next call reuses; null
+  // at the end of the input or when reading failed (see error()).
+  char* Next();
+
+  // After Next() returned null: the reason when the read failed (damaged or
+  // truncated compressed data, a read error), empty at a clean end.
+  const std::string& error() const { return error_; }
+
+  // Closes a file opened by OpenFile and returns gzclose's result; when it
+  // is not 0 or -1, `error_text` receives the zlib error text. Returns 0
+  // when no file is open.
+  int Close(std::string* error_text);
+
+ private:
+  gzFile file_ = nullptr;
+  std::FILE* stream_ = nullptr;
+  std::string error_;
+  char buffer_[kBufferSize];
+};
+
+}  // namespace tnwk
+
+#endif  // TNWK_DRIVER_LINE_READER_H_

@@ -1,0 +1,31 @@
+#ifndef TNWK_PARSERS_NUMBERS_H_
+#define TNWK_PARSERS_NUMBERS_H_
+
+namespace tnwk {
+
+// Checked versions of the C library's text-to-number conversions. For values
+// in range they give exactly what the C library gives; out of range, where
+// the C library's behaviour is undefined, they give a defined result. Log
+// fields may hold digit runs of any length, so the scanners use these and
+// never atoi, atol or an unbounded sscanf %d.
+
+// atoi: strtol, base 10, then cut to int (the low bits, two's complement).
+int CheckedAtoi(const char* text);
+
+// atol: strtol, base 10 (saturates at LONG_MIN / LONG_MAX).
+long CheckedAtol(const char* text);
+
+// strtoul (saturates at ULONG_MAX); `end`, when given, receives the stop.
+unsigned long CheckedStrtoul(const char* text, int base,
+                             const char** end = nullptr);
+
+// sscanf "%d" / "%u" at `*cursor`: skips white space, reads an optional sign
+// and at least one digit, and advances `*cursor` past them. Returns false,
+// leaving `*cursor` alone, when no digit follows. Out-of-range values are cut
+// like CheckedAtoi / strtoul.
+bool ScanInt(const char** cursor, int* out);
+bool ScanUnsigned(const char** cursor, unsigned* out);
+
+}  // namespace tnwk
+
+#endif  // TNWK_PARSERS_NUMBERS_H_

@@ -1,0 +1,58 @@
+#include "parsers/syslog_time.h"
+
+#include <ctime>
+
+namespace tnwk {
+
+namespace {
+constexpr std::string_view kMonths[] = {"Jan", "Feb", "Mar", "Apr",
+                                        "May", "Jun", "Jul", "Aug",
+                                        "Sep", "Oct", "Nov", "Dec"};
+
+std::tm Breakdown(int year, int month, int day, int hour, int minute,
+                  int second) {
+  std::tm tm{};
+  tm.tm_year = year;
+  tm.tm_mon = month;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = minute;
+  tm.tm_sec = second;
+  tm.tm_isdst = -1;  // let the time zone rules decide
+  return tm;
+}
+}  // namespace
+
+int MonthNumber(std::string_view month_text) {
+  std::string_view head = month_text.substr(0, 3);
+  for (int i = 0; i < 12; ++i) {
+    if (head == kMonths[i]) return i;
+  }
+  return 0;
+}
+
+int64_t set_syslog_time(LogEntry& entry, const Clock& clock,
+                        std::string_view month_text, int day, int hour,
+                        int minute, int second) {
+  std::tm now_tm{};
+  clock.LocalTime(clock.Now(), &now_tm);
+  std::tm now_copy = now_tm;
+  const int64_t now = clock.MakeTime(&now_copy);
+
+  const int month = MonthNumber(month_text);
+  std::tm logged =
+      Breakdown(now_tm.tm_year, month, day, hour, minute, second);
+  int64_t t = clock.MakeTime(&logged);
+  if (t > now) {
+    // Rebuild from the logged fields rather than from the breakdown mktime
+    // just normalised: that one carries this year's daylight-saving flag and
+    // has already turned "Feb 29" of a common year into "Mar 1".
+    std::tm previous =
+        Breakdown(now_tm.tm_year - 1, month, day, hour, minute, second);
+    t = clock.MakeTime(&previous);
+  }
+  entry.local_time = t;
+  return t;
+}
+
+}  // namespace tnwk

@@ -1,0 +1,79 @@
+#include "test_support.h"
+
+#include <stdlib.h>
+#include <zlib.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+namespace tnwk::testing {
+
+CapturedStream::CapturedStream() { file_ = open_memstream(&buffer_, &size_); }
+
+CapturedStream::~CapturedStream() {
+  std::fclose(file_);
+  free(buffer_);
+}
+
+std::string CapturedStream::str() {
+  std::fflush(file_);
+  return std::string(buffer_, size_);
+}
+
+ScopedTimeZone::ScopedTimeZone(const char* zone) {
+  const char* old = getenv("TZ");
+  had_value_ = old != nullptr;
+  if (had_value_) saved_ = old;
+  setenv("TZ", zone, 1);
+  tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone() {
+  if (had_value_) {
+    setenv("TZ", saved_.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+}
+
+TempDir::TempDir() {
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / "tnwk_test_XXXXXX").string();
+  path_ = mkdtemp(pattern.data());
+}
+
+TempDir::~TempDir() { std::filesystem::remove_all(path_); }
+
+std::string TempDir::WriteFile(std::string_view name,
+                               std::string_view contents) {
+  std::string path = path_ + "/" + std::string(name);
+  std::ofstream(path, std::ios::binary)
+      .write(contents.data(), static_cast<std::streamsize>(contents.size()));
+  return path;
+}
+
+std::string TempDir::WriteGzipFile(std::string_view name,
+                                   std::string_view contents) {
+  std::string path = path_ + "/" + std::string(name);
+  gzFile file = gzopen(path.c_str(), "wb");
+  gzwrite(file, contents.data(), static_cast<unsigned>(contents.size()));
+  gzclose(file);
+  return path;
+}
+
+long long LocalSeconds(int year, int month, int day, int hour, int minute,
+                       int second) {
+  std::tm tm{};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = minute;
+  tm.tm_sec = second;
+  tm.tm_isdst = -1;
+  return static_cast<long long>(std::mktime(&tm));
+}
+
+}  // namespace tnwk::testing
