@@ -10,11 +10,12 @@ namespace tnwk {
 
 InputLoop::InputLoop(Options& options, const Diagnostics& diag,
                      Counters* counters, LineDispatcher* dispatcher,
-                     std::FILE* standard_input)
+                     FixedText<256>* source_name, std::FILE* standard_input)
     : options_(options),
       diag_(diag),
       counters_(counters),
       dispatcher_(dispatcher),
+      source_name_(source_name),
       standard_input_(standard_input) {}
 
 void InputLoop::Prepare() {
@@ -45,7 +46,7 @@ void InputLoop::process_input(const InputList& inputs) {
     diag_.Log(1, "Processing input from stdin\n");
     LineReader reader;
     reader.UseStream(standard_input_);
-    source_name_.Set(kStdinSourceName);
+    source_name_->Set(kStdinSourceName);
     ProcessLines(reader, "-");
     if (diag_.At(5)) diag_.Print("\n");
     return;
@@ -57,7 +58,7 @@ void InputLoop::process_input(const InputList& inputs) {
     if (!opened) {
       diag_.Print("gzopen %s: %s\n", name.c_str(), std::strerror(errno));
     }
-    source_name_.Set(BaseName(name));
+    source_name_->Set(BaseName(name));
     if (opened) ProcessLines(reader, name.c_str());
     if (diag_.At(5)) diag_.Print("\n");
     diag_.Log(4, "Done processing input from '%s'\n", name.c_str());

@@ -24,20 +24,19 @@ class LineDispatcher {
 };
 
 // Reads the inputs one after another, line by line, hands every line to the
-// dispatcher and counts the results. Owns `source_name`, the last path
-// component of the input being read, which the dispatcher copies into the
-// lines it accepts.
+// dispatcher and counts the results. Before each input it writes the input's
+// `source_name` (the last path component of its name), which the dispatcher
+// copies into the lines it accepts. Everything it is given is borrowed.
 class InputLoop {
  public:
   InputLoop(Options& options, const Diagnostics& diag, Counters* counters,
-            LineDispatcher* dispatcher, std::FILE* standard_input = stdin);
+            LineDispatcher* dispatcher, FixedText<256>* source_name,
+            std::FILE* standard_input = stdin);
 
   // The preparation (location messages, progress-mark legend), then every
   // input: standard input alone when it was named, else each file in turn.
   // Inputs that cannot be opened or read are reported and skipped.
   void process_input(const InputList& inputs);
-
-  const FixedText<256>& source_name() const { return source_name_; }
 
   // The name lines read from standard input carry.
   static constexpr const char* kStdinSourceName = "stdin";
@@ -51,8 +50,8 @@ class InputLoop {
   const Diagnostics& diag_;
   Counters* counters_;
   LineDispatcher* dispatcher_;
+  FixedText<256>* source_name_;
   std::FILE* standard_input_;
-  FixedText<256> source_name_;
 };
 
 }  // namespace tnwk

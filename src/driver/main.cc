@@ -6,11 +6,14 @@
 #include <new>
 
 #include "driver/command_line.h"
+#include "driver/dispatcher.h"
 #include "driver/input_list.h"
 #include "driver/input_loop.h"
 #include "entries/clock.h"
 #include "entries/counters.h"
 #include "entries/diagnostics.h"
+#include "entries/entry_stages.h"
+#include "entries/log_entry.h"
 #include "parsers/dialect_parser.h"
 #include "reportdef/options.h"
 
@@ -21,13 +24,13 @@ void OutOfMemory() {
   std::exit(1);
 }
 
-// Stands in for the line dispatcher until the dialect parsers are wired in:
-// every line is "not a packet-log line".
-class NoDialects final : public tnwk::LineDispatcher {
+// Stand in for the selection and the aggregation until they are built:
+// every entry is kept, and nothing is reported yet.
+class KeepEverything final : public tnwk::EntrySelector,
+                             public tnwk::EntryAggregator {
  public:
-  int classify_line(char*, uint64_t) override {
-    return tnwk::kLineNotPacketLog;
-  }
+  bool select_entry(const tnwk::LogEntry&) override { return true; }
+  void aggregate_entry(const tnwk::LogEntry&) override {}
 };
 
 }  // namespace
@@ -58,8 +61,13 @@ int main(int argc, char** argv) {
   }
 
   tnwk::Counters counters;
-  NoDialects dispatcher;
-  tnwk::InputLoop loop(options, diag, &counters, &dispatcher);
+  tnwk::SystemClock clock;
+  tnwk::LogEntry current_entry;
+  KeepEverything stages;
+  tnwk::FixedText<256> source_name;
+  tnwk::Dispatcher dispatcher(&current_entry, &source_name,
+                              options.enabled_parsers, diag, &stages, &stages);
+  tnwk::InputLoop loop(options, diag, &counters, &dispatcher, &source_name);
   loop.process_input(inputs);
   return 0;
 }

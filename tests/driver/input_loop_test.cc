@@ -16,12 +16,11 @@ namespace {
 // line's first character names ('0', '2', '3', '4'; anything else: 2).
 class RecordingDispatcher final : public LineDispatcher {
  public:
-  explicit RecordingDispatcher(const InputLoop* loop = nullptr)
-      : loop_(loop) {}
-  void set_loop(const InputLoop* loop) { loop_ = loop; }
+  explicit RecordingDispatcher(const FixedText<256>* source)
+      : source_(source) {}
   int classify_line(char* line, uint64_t line_no) override {
     lines.emplace_back(line, line_no);
-    if (loop_ != nullptr) sources.emplace_back(loop_->source_name().view());
+    sources.emplace_back(source_->view());
     char c = line[0];
     return (c == '0' || c == '3' || c == '4') ? c - '0' : kLineNotPacketLog;
   }
@@ -29,7 +28,7 @@ class RecordingDispatcher final : public LineDispatcher {
   std::vector<std::string> sources;
 
  private:
-  const InputLoop* loop_;
+  const FixedText<256>* source_;
 };
 
 struct InputLoopTest : ::testing::Test {
@@ -41,10 +40,8 @@ struct InputLoopTest : ::testing::Test {
     Diagnostics diag(verbosity, err.get());
     std::FILE* in = fmemopen(const_cast<char*>(stdin_text.data()),
                              stdin_text.size(), "r");
-    InputLoop loop(options, diag, &counters, &dispatcher, in);
-    dispatcher.set_loop(&loop);
+    InputLoop loop(options, diag, &counters, &dispatcher, &source_name, in);
     loop.process_input(inputs);
-    dispatcher.set_loop(nullptr);
     std::fclose(in);
   }
 
@@ -52,7 +49,8 @@ struct InputLoopTest : ::testing::Test {
   testing::CapturedStream err;
   Options options;
   Counters counters;
-  RecordingDispatcher dispatcher;
+  FixedText<256> source_name;
+  RecordingDispatcher dispatcher{&source_name};
 };
 
 TEST_F(InputLoopTest, CountsEachResult) {

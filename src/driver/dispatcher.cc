@@ -1,0 +1,153 @@
+#include "driver/dispatcher.h"
+
+#include <bit>
+#include <cstdio>
+#include <cstring>
+
+#include "parsers/numbers.h"
+#include "reportdef/options.h"
+
+namespace tnwk {
+
+namespace {
+
+constexpr char kLastRepeated[] = " last message repeated ";
+constexpr char kRepeated[] = " message repeated ";
+
+// The marker tests, in the order they are tried. The Windows XP firewall
+// log has no marker: its parser takes every line that gets that far, so a
+// snort line reaches the snort parser only when that parser is disabled.
+struct Marker {
+  uint32_t bit;
+  const char* first;
+  const char* second;  // an alternative marker, or null
+};
+
+constexpr Marker kMarkers[] = {
+    {kParserIpchains, " kernel: Packet log: ", nullptr},
+    {kParserNetfilter, " OUT=", nullptr},
+    {kParserCiscoIos, "%SEC-6-IPACCESSLOG", nullptr},
+    {kParserIpfilter, " ipmon[", nullptr},
+    {kParserIpfw, " ipfw: ", nullptr},
+    {kParserCiscoPix, "%PIX-", "%FWSM-"},
+    {kParserNetscreen, " NetScreen ", nullptr},
+    {kParserWinXp, "", nullptr},
+    {kParserSnort, " snort", nullptr},
+};
+
+int ParserIndex(uint32_t bit) { return std::countr_zero(bit); }
+
+// Cuts " message repeated N times: [" out of the line, leaving one blank in
+// its place (none when the message itself starts with one), and removes the
+// last "]" after it, so the line reads exactly as the original message.
+void Unwrap(char* wrapper) {
+  char* close = std::strrchr(wrapper, ']');
+  if (close != nullptr) std::memmove(close, close + 1, std::strlen(close));
+  char* bracket = std::strchr(wrapper, '[');
+  if (bracket == nullptr) return;
+  char* message = bracket + 1;
+  char* write = wrapper;
+  if (*message != ' ') *write++ = ' ';
+  std::memmove(write, message, std::strlen(message) + 1);
+}
+
+}  // namespace
+
+Dispatcher::Dispatcher(LogEntry* entry, const FixedText<256>* source_name,
+                       uint32_t enabled_parsers, const Diagnostics& diag,
+                       EntrySelector* selector, EntryAggregator* aggregator)
+    : entry_(entry),
+      source_name_(source_name),
+      enabled_parsers_(enabled_parsers),
+      diag_(diag),
+      selector_(selector),
+      aggregator_(aggregator) {}
+
+void Dispatcher::SetParser(uint32_t bit, DialectParser* parser) {
+  parsers_[ParserIndex(bit)] = parser;
+}
+
+void Dispatcher::Mark(const char* mark) const {
+  if (diag_.At(5)) std::fputs(mark, diag_.stream());
+}
+
+int Dispatcher::classify_line(char* line, uint64_t line_no) {
+  int result = Classify(line, line_no);
+  last_line_accepted_ = result == kLineAccepted;
+  return result;
+}
+
+int Dispatcher::Classify(char* line, uint64_t line_no) {
+  int repeat = 0;
+  if (const char* last = std::strstr(line, kLastRepeated)) {
+    if (last_line_accepted_) return RepeatLastEntry(line, last);
+  } else if (char* wrapper = std::strstr(line, kRepeated)) {
+    repeat = CheckedAtoi(wrapper + sizeof kRepeated - 1);
+    if (repeat < 0) repeat = 0;  // no repeat: the parser's count stands
+    Unwrap(wrapper);
+  }
+
+  current_line_no_ = line_no;
+  DialectParser* parser = ParserFor(line);
+  if (parser == nullptr) {
+    Mark("_");
+    return kLineNotPacketLog;
+  }
+  int result = parser->ParseEntry(line, line_no);
+  if (result == kLineNotPacketLog) {
+    Mark("_");
+    return kLineNotPacketLog;
+  }
+  if (result != kLineAccepted) return result;
+
+  if (repeat != 0) entry_->count = static_cast<uint64_t>(repeat);
+  if (!selector_->select_entry(*entry_)) {
+    Mark("e");
+    return kLineExcluded;
+  }
+  last_count_ = static_cast<int32_t>(static_cast<uint32_t>(entry_->count));
+  entry_->sname.Set(source_name_->view());
+  entry_->id = line_no;
+  aggregator_->aggregate_entry(*entry_);
+  if (repeat != 0) Mark("r");
+  Mark(".");
+  return kLineAccepted;
+}
+
+int Dispatcher::RepeatLastEntry(const char* line, const char* marker) {
+  char month[4], time[9], host[33], rest[1024];
+  int day;
+  if (std::sscanf(line, "%3s %2d %8s %32s %1023s", month, &day, time, host,
+                  rest) != 5 ||
+      std::strncmp(host, entry_->local_hostname.c_str(), 33) != 0) {
+    Mark("_");
+    return kLineNotPacketLog;
+  }
+  int repeat = CheckedAtoi(marker + sizeof kLastRepeated - 1);
+  if (repeat <= 0) {
+    // "repeated 0 times" stands for no packet at all.
+    Mark("_");
+    return kLineNotPacketLog;
+  }
+  // The entry still holds the last accepted line, its name and number too.
+  entry_->count = static_cast<uint64_t>(static_cast<int64_t>(last_count_) *
+                                        static_cast<int64_t>(repeat));
+  aggregator_->aggregate_entry(*entry_);
+  Mark("r");
+  return kLineAccepted;
+}
+
+DialectParser* Dispatcher::ParserFor(const char* line) const {
+  for (const Marker& m : kMarkers) {
+    if (!(enabled_parsers_ & m.bit)) continue;
+    if (std::strstr(line, m.first) != nullptr ||
+        (m.second != nullptr && std::strstr(line, m.second) != nullptr)) {
+      // A dialect whose parser is missing still claims its lines.
+      DialectParser* parser = parsers_[ParserIndex(m.bit)];
+      return parser;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace tnwk

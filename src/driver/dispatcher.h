@@ -1,0 +1,59 @@
+#ifndef TNWK_DRIVER_DISPATCHER_H_
+#define TNWK_DRIVER_DISPATCHER_H_
+
+#include <array>
+#include <cstdint>
+
+#include "driver/input_loop.h"
+#include "entries/diagnostics.h"
+#include "entries/entry_stages.h"
+#include "entries/fixed_text.h"
+#include "entries/log_entry.h"
+#include "parsers/dialect_parser.h"
+
+namespace tnwk {
+
+// Classifies each line: handles the syslog repeat lines, picks the dialect
+// by its marker text, runs that parser, the selection and the aggregation,
+// and writes one progress mark per line at verbosity 5. Everything it is
+// given is borrowed. A dialect without a parser answers "not a packet-log
+// line".
+class Dispatcher final : public LineDispatcher {
+ public:
+  Dispatcher(LogEntry* entry, const FixedText<256>* source_name,
+             uint32_t enabled_parsers, const Diagnostics& diag,
+             EntrySelector* selector, EntryAggregator* aggregator);
+
+  // Installs the parser of the dialect whose enabled_parsers bit is `bit`.
+  void SetParser(uint32_t bit, DialectParser* parser);
+
+  // Returns 0 accepted, 2 not a packet-log line, 3 wrong format (or any
+  // other code the parser gave), 4 excluded. `line` may be rewritten (the
+  // wrapper of a " message repeated " line is cut out).
+  int classify_line(char* line, uint64_t line_no) override;
+
+  uint64_t current_line_no() const { return current_line_no_; }
+
+ private:
+  int Classify(char* line, uint64_t line_no);
+  int RepeatLastEntry(const char* line, const char* marker);
+  DialectParser* ParserFor(const char* line) const;
+  void Mark(const char* mark) const;
+
+  LogEntry* entry_;
+  const FixedText<256>* source_name_;
+  uint32_t enabled_parsers_;
+  const Diagnostics& diag_;
+  EntrySelector* selector_;
+  EntryAggregator* aggregator_;
+  // One parser per enabled_parsers bit, indexed by the bit's position.
+  std::array<DialectParser*, 9> parsers_{};
+
+  bool last_line_accepted_ = false;
+  int32_t last_count_ = 0;
+  uint64_t current_line_no_ = 0;
+};
+
+}  // namespace tnwk
+
+#endif  // TNWK_DRIVER_DISPATCHER_H_
