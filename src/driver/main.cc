@@ -12,7 +12,10 @@
 #include "entries/counters.h"
 #include "entries/diagnostics.h"
 #include "parsers/dialect_parser.h"
+#include "reportdef/definition_context.h"
+#include "reportdef/definition_reader.h"
 #include "reportdef/options.h"
+#include "reportdef/report_definition.h"
 
 namespace {
 
@@ -48,8 +51,13 @@ int main(int argc, char** argv) {
   tnwk::Diagnostics diag(options.verbosity, stderr);
   if (!tnwk::ApplyParserLetters(&options, diag)) return 1;
 
-  // The report definition is not read yet: the run has no columns, sorts or
-  // criteria.
+  tnwk::SystemClock clock;
+  tnwk::ReportDefinition definition;
+  tnwk::DefinitionContext definition_context{definition, options, diag, clock};
+  if (tnwk::read_report_definition(definition_context,
+                                   options.report_path.c_str()) != 0) {
+    return 1;
+  }
 
   if (options.use_database) {
     // No name cache yet: every run goes without a database.
