@@ -15,7 +15,10 @@
 #include "entries/entry_stages.h"
 #include "entries/log_entry.h"
 #include "parsers/dialect_parser.h"
+#include "reportdef/definition_context.h"
+#include "reportdef/definition_reader.h"
 #include "reportdef/options.h"
+#include "reportdef/report_definition.h"
 
 namespace {
 
@@ -51,8 +54,13 @@ int main(int argc, char** argv) {
   tnwk::Diagnostics diag(options.verbosity, stderr);
   if (!tnwk::ApplyParserLetters(&options, diag)) return 1;
 
-  // The report definition is not read yet: the run has no columns, sorts or
-  // criteria.
+  tnwk::SystemClock clock;
+  tnwk::ReportDefinition definition;
+  tnwk::DefinitionContext definition_context{definition, options, diag, clock};
+  if (tnwk::read_report_definition(definition_context,
+                                   options.report_path.c_str()) != 0) {
+    return 1;
+  }
 
   if (options.use_database) {
     // No name cache yet: every run goes without a database.
@@ -61,7 +69,6 @@ int main(int argc, char** argv) {
   }
 
   tnwk::Counters counters;
-  tnwk::SystemClock clock;
   tnwk::LogEntry current_entry;
   KeepEverything stages;
   tnwk::FixedText<256> source_name;

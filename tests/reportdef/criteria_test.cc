@@ -1,0 +1,225 @@
+// Criterion lines: values by type, folding, merging, lists and limits.
+#include "reportdef/criteria.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "definition_fixture.h"
+#include "entries/address_family.h"
+#include "reportdef/field_keywords.h"
+
+namespace tnwk::testing {
+namespace {
+
+class CriteriaTest : public DefinitionTest {
+ protected:
+  const SelectionCriterion& At(size_t index) const {
+    return definition_.criteria.at(index);
+  }
+  std::string Addr(const SelectionCriterion& c) const {
+    return DottedAddress(c.addr) + "/" + DottedAddress(c.netmask);
+  }
+};
+
+TEST_F(CriteriaTest, Ipv4AddressesAreMaskedByPrefixOrNetmask) {
+  Line("w_ip_saddr=192.168.1.77/24");
+  EXPECT_EQ(Addr(OnlyCriterion()), "192.168.1.0/255.255.255.0");
+  Line("w_ip_daddr=10.1.2.3/255.0.0.0");
+  EXPECT_EQ(Addr(At(0)), "10.0.0.0/255.0.0.0");
+  Line("w_icmp_gateway=10.1.2.3/0");
+  EXPECT_EQ(Addr(At(0)), "0.0.0.0/0.0.0.0");
+}
+
+TEST_F(CriteriaTest, PrefixLengthsOfThirtyTwoAndMoreKeepEveryBit) {
+  Line("w_ip_saddr=10.1.2.3/32");
+  EXPECT_EQ(Addr(At(0)), "10.1.2.3/255.255.255.255");
+  Line("w_ip_daddr=10.1.2.3/40");
+  EXPECT_EQ(Addr(At(0)), "10.1.2.3/255.255.255.255");
+  Line("w_icmp_gateway=10.1.2.3/1");
+  EXPECT_EQ(Addr(At(0)), "0.0.0.0/128.0.0.0");
+}
+
+TEST_F(CriteriaTest, Ipv6AddressesKeepTheirPrefixLength) {
+  Line("w_ip_daddr=2001:db8::1/48");
+  EXPECT_EQ(OnlyCriterion().family, kFamilyIpv6);
+  EXPECT_EQ(Ipv6Text(At(0).in6_addr), "2001:db8::1");
+  EXPECT_EQ(At(0).in6_bits, 48);
+  Line("w_ip_saddr=2001:db8::/200");
+  EXPECT_EQ(At(0).in6_bits, 128);
+}
+
+TEST_F(CriteriaTest, UnconvertibleAddressesKeepTheDefaultAndEndTheList) {
+  SetVerbosity(2);
+  Line("w_ip_saddr=10.0.0.1,bogus,10.0.0.3");
+  EXPECT_EQ(definition_.criteria.size(), 1u);
+  EXPECT_EQ(Addr(At(0)), "10.0.0.1/255.255.255.255");
+  Line("w_ip_daddr=nothing,10.0.0.5");
+  EXPECT_EQ(definition_.criteria.size(), 2u);
+  EXPECT_EQ(Addr(At(0)), "0.0.0.0/255.255.255.255");
+  EXPECT_EQ(Messages(),
+            "IP address error: bogus\nCouldn't convert bogus\n"
+            "IP address error: nothing\nCouldn't convert nothing\n");
+}
+
+TEST_F(CriteriaTest, NumberListsBecomeOneCriterionPerItem) {
+  Line("w_tcp_dport=21,23,1024:2048");
+  ASSERT_EQ(definition_.criteria.size(), 3u);
+  EXPECT_EQ(definition_.criteria_count, 3u);
+  // Newest first: the list's items are in reverse order.
+  EXPECT_EQ(At(0).value, 1024u);
+  EXPECT_EQ(At(0).max_value, 2048u);
+  EXPECT_EQ(At(1).value, 23u);
+  EXPECT_EQ(At(1).max_value, 23u);
+  EXPECT_EQ(At(2).value, 21u);
+  EXPECT_EQ(At(2).svalue.view(), "21");
+  for (const auto& c : definition_.criteria) {
+    EXPECT_EQ(c.field, kCriterionTcpDport);
+  }
+}
+
+TEST_F(CriteriaTest, LongListsAreNeverCutMidItem) {
+  std::string list = "1";
+  for (int port = 1000; port < 1040; ++port) list += "," + std::to_string(port);
+  Line("w_udp_dport=" + list);  // far more than 127 characters
+  EXPECT_EQ(definition_.criteria.size(), 41u);
+  EXPECT_EQ(At(0).value, 1039u);
+}
+
+TEST_F(CriteriaTest, DoubleRangesAndProtocolsReadTheirOwnWay) {
+  Line("w_latitude_s=0.5:1.5");
+  EXPECT_DOUBLE_EQ(At(0).dvalue, 0.5);
+  EXPECT_DOUBLE_EQ(At(0).max_dvalue, 1.5);
+  EXPECT_EQ(At(0).geoip, kLocationSource);
+  EXPECT_EQ(options_.location_flags, kLocationSource);
+  Line("w_ip_protocol=icmp");
+  EXPECT_EQ(At(0).value, 1u);
+  EXPECT_EQ(At(0).max_value, 1u);
+  Line("w_ip_protocol=nosuchproto");
+  EXPECT_EQ(At(0).value, 0u);
+  Line("w_ip_protocol=6,udp");
+  EXPECT_EQ(At(0).value, 17u);
+  EXPECT_EQ(At(1).value, 6u);
+}
+
+TEST_F(CriteriaTest, TextCriteriaCompileTheWholeValue) {
+  Line("w_oob_prefix='DROP, REJECT'");
+  EXPECT_EQ(OnlyCriterion().svalue.view(), "DROP, REJECT");
+  EXPECT_EQ(At(0).regex.Execute("x DROP, REJECT y"), 0);
+  EXPECT_NE(At(0).regex.Execute("DROP"), 0);
+}
+
+TEST_F(CriteriaTest, BadPatternsAddNothing) {
+  SetVerbosity(4);
+  Line("w_oob_prefix=(");
+  EXPECT_TRUE(definition_.criteria.empty());
+  EXPECT_EQ(definition_.criteria_count, 0u);
+  EXPECT_EQ(Messages().rfind("Error in regular expression \"(\" for key "
+                             "oob_prefix, skipping:\n  ",
+                             0),
+            0u);
+  EXPECT_EQ(Messages().find("Added"), std::string::npos);
+}
+
+TEST_F(CriteriaTest, TcpFlagKeywordsFoldIntoOneMask) {
+  Lines({"w_tcp_syn=yes", "w_tcp_fin=yes"});
+  EXPECT_EQ(OnlyCriterion().field, kCriterionTcpFlags);
+  EXPECT_EQ(At(0).key.view(), "tcp_flags");
+  EXPECT_EQ(At(0).value, kTcpFlagSyn | kTcpFlagFin);
+  Line("w_tcp_options=no");
+  EXPECT_EQ(OnlyCriterion().value, kTcpFlagSyn | kTcpFlagFin | kTcpFlagExact);
+  EXPECT_EQ(At(0).boolean, 0);
+}
+
+TEST_F(CriteriaTest, FragmentFlagsFoldIntoFragoff) {
+  Lines({"w_ip_df=0x4000", "w_ip_mf=0x2000"});
+  EXPECT_EQ(OnlyCriterion().field, kCriterionIpFragoff);
+  EXPECT_EQ(At(0).key.view(), "ip_fragoff");
+  EXPECT_EQ(At(0).value, 0x6000u);
+  EXPECT_EQ(definition_.fragoff_bits, 0x6000);
+}
+
+TEST_F(CriteriaTest, InvertAfterValueMarksTheExistingCriteria) {
+  Lines({"w_tcp_dport=22,80", "i_tcp_dport=yes"});
+  ASSERT_EQ(definition_.criteria.size(), 2u);
+  EXPECT_EQ(At(0).invert, 1);
+  EXPECT_EQ(At(1).invert, 1);
+  EXPECT_EQ(At(1).have_value, 0);
+}
+
+TEST_F(CriteriaTest, InvertBeforeValueIsFilledByTheValueLine) {
+  Line("i_oob_in=yes");
+  EXPECT_EQ(OnlyCriterion().have_value, -1);
+  EXPECT_EQ(At(0).geoip, 0);
+  Line("w_oob_in=^eth0$");
+  const SelectionCriterion& c = OnlyCriterion();
+  EXPECT_EQ(c.have_value, 0);
+  EXPECT_EQ(c.invert, 1);
+  EXPECT_EQ(c.svalue.view(), "^eth0$");
+  EXPECT_EQ(c.regex.Execute("eth0"), 0);
+  EXPECT_NE(c.regex.Execute("eth1"), 0);
+  EXPECT_EQ(definition_.criteria_count, 1u);
+}
+
+TEST_F(CriteriaTest, ValueLinesMergeEveryValueField) {
+  Lines({"i_ip_saddr=1", "w_ip_saddr=2001:db8::/32"});
+  EXPECT_EQ(OnlyCriterion().family, kFamilyIpv6);
+  EXPECT_EQ(At(0).in6_bits, 32);
+  Lines({"i_longitude_d=1", "w_longitude_d=3.5"});
+  EXPECT_DOUBLE_EQ(At(0).dvalue, 3.5);
+  EXPECT_EQ(At(0).geoip, kLocationDestination);
+}
+
+TEST_F(CriteriaTest, InvertLinesAreRefusedForYesNoDateAndFlagKeywords) {
+  SetVerbosity(3);
+  Lines({"i_max_date=yes", "i_tcp_syn=yes", "i_ip_df=1"});
+  EXPECT_TRUE(definition_.criteria.empty());
+  EXPECT_EQ(Messages(),
+            "Skipping invert flag for criterion: max_date\n"
+            "Skipping invert flag for criterion: tcp_syn\n"
+            "Skipping invert flag for criterion: ip_df\n");
+}
+
+TEST_F(CriteriaTest, LimitsAndLineIdsSetValuesInsteadOfCriteria) {
+  Lines(
+      {"i_min_count=5", "w_max_count=9", "w_min_latest=1700000000", "w_id=42"});
+  EXPECT_EQ(definition_.min_count, 5u);
+  EXPECT_EQ(definition_.max_count, 9u);
+  EXPECT_EQ(definition_.min_latest, 1700000000u);
+  EXPECT_EQ(definition_.aggregate_criteria_count, 3u);
+  EXPECT_EQ(options_.single_line, 42u);
+  EXPECT_TRUE(definition_.criteria.empty());
+}
+
+TEST_F(CriteriaTest, DatesShowTheirLocalTime) {
+  Line("w_min_date=1700000000");
+  EXPECT_EQ(OnlyCriterion().value, 1700000000u);
+  EXPECT_EQ(At(0).svalue.view(), "Tue Nov 14 22:13:20 2023 UTC");
+}
+
+TEST_F(CriteriaTest, UnknownAndUnusableKeysAreSkipped) {
+  SetVerbosity(5);
+  Lines({"w_sport=80", "w_nosuch=1", "w_extra=1"});
+  EXPECT_TRUE(definition_.criteria.empty());
+  EXPECT_EQ(Messages(),
+            "ignoring key = sport\n"
+            "Skipping unrecognized criterion: nosuch\n"
+            "ignoring key = extra\n");
+}
+
+TEST_F(CriteriaTest, AddedCriteriaAreConfirmedAtFour) {
+  SetVerbosity(4);
+  Lines({"w_tcp_syn=yes", "w_tcp_sport=1,2", "i_oob_in=1"});
+  EXPECT_EQ(Messages(),
+            "Added criterion: tcp_syn\n"
+            "Added criterion: tcp_sport; Value: 1; Max value: 1; Svalue: 1; "
+            "Family: 2; Addr: 0.0.0.0; Netmask: 255.255.255.255; In6_addr: ::; "
+            "In6_bits: 128\n"
+            "Added criterion: tcp_sport; Value: 2; Max value 2; Svalue: 2; "
+            "Family: 2; Addr: 0.0.0.0; Netmask: 255.255.255.255; In6_addr: ::; "
+            "In6_bits: 128\n"
+            "Added invert flag for criterion: oob_in\n");
+}
+
+}  // namespace
+}  // namespace tnwk::testing
