@@ -6,6 +6,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace tnwk::testing {
 
@@ -61,6 +62,12 @@ std::string TempDir::WriteGzipFile(std::string_view name,
   gzwrite(file, contents.data(), static_cast<unsigned>(contents.size()));
   gzclose(file);
   return path;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in),
+                     std::istreambuf_iterator<char>());
 }
 
 long long LocalSeconds(int year, int month, int day, int hour, int minute,

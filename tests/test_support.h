@@ -53,6 +53,9 @@ class TempDir {
   std::string path_;
 };
 
+// The whole contents of the file at `path` (empty when it cannot be read).
+std::string ReadFile(const std::string& path);
+
 // Seconds since the epoch of a local calendar time in the current TZ.
 long long LocalSeconds(int year, int month, int day, int hour, int minute,
                        int second);

@@ -162,14 +162,7 @@ TEST_F(InputLoopTest, TruncatedGzipIsReportedAndTheRunGoesOn) {
   std::string text;
   for (int i = 0; i < 5000; ++i) text += "0 line " + std::to_string(i) + "\n";
   std::string full = dir.WriteGzipFile("full.gz", text);
-  std::string packed;
-  {
-    std::FILE* f = std::fopen(full.c_str(), "rb");
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) packed.append(buf, n);
-    std::fclose(f);
-  }
+  std::string packed = testing::ReadFile(full);
   std::string cut = dir.WriteFile("cut.gz", packed.substr(0, packed.size() / 2));
   Run({cut, dir.WriteFile("next.log", "0 next\n")});
   EXPECT_LT(dispatcher.lines.size(), 5001u);
@@ -182,14 +175,7 @@ TEST_F(InputLoopTest, TruncatedGzipIsReportedAndTheRunGoesOn) {
 TEST_F(InputLoopTest, CorruptGzipIsReportedAndTheRunGoesOn) {
   std::string text(200, 'a');
   std::string full = dir.WriteGzipFile("full.gz", text + "\n");
-  std::string packed;
-  {
-    std::FILE* f = std::fopen(full.c_str(), "rb");
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) packed.append(buf, n);
-    std::fclose(f);
-  }
+  std::string packed = testing::ReadFile(full);
   for (size_t i = 12; i < packed.size() - 8; ++i) packed[i] = '\xff';
   std::string bad = dir.WriteFile("bad.gz", packed);
   Run({bad, dir.WriteFile("next.log", "0 next\n")});
