@@ -8,9 +8,9 @@
 namespace tnwk {
 
 // cache_flags bits.
-inline constexpr uint8_t kCacheNameColumn = 0x01;  // a host or service column
-inline constexpr uint8_t kCachePopulate = 0x02;    // "populate_cache"
-inline constexpr uint8_t kCacheUpdHosts = 0x04;    // "upd_hosts"
+inline constexpr uint8_t kCacheNameColumn = 0x01;    // a host or service column
+inline constexpr uint8_t kCachePopulate = 0x02;      // "populate_cache"
+inline constexpr uint8_t kCacheUpdHosts = 0x04;      // "upd_hosts"
 inline constexpr uint8_t kCachePopulateFull = 0x08;  // "populate_cache_full"
 
 // location_flags bits.
@@ -53,7 +53,7 @@ struct Options {
   FixedText<256> report_path{"-"};
   FixedText<256> output_path;
   bool output_to_file = false;
-  uint64_t row_limit = 0;    // 0: no limit
+  uint64_t row_limit = 0;  // 0: no limit
   uint64_t row_skip = 0;
   uint64_t single_line = 0;  // 0: off; also set by the "id" criterion
   FixedText<128> parser_letters;
