@@ -132,7 +132,7 @@ int ReportWriter::write_report(std::span<const ReportEntry* const> rows,
   out.PutSigned(times_.other_lookup_seconds);
   out.Put('\n');
 
-  // A report cut short by a full disk or a closed pipe must not pass for a
+  // A report cut short by a full disk or a failing device must not pass for a
   // complete one: the front end would show it as the whole result.
   int status = 0;
   if (!out.Flush()) {
