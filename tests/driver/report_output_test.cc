@@ -241,9 +241,12 @@ TEST_F(ReportOutputTest, OutputFileIsAnnouncedAndClosedAtVerbosityFour) {
 TEST_F(ReportOutputTest, UnopenableOutputFileFails) {
   options.output_to_file = true;
   options.output_path.Set("/nonexistent-dir/report");
-  EXPECT_EQ(Write({}, 0, 0, std::fopen("/dev/null", "w")), 1);
+  std::FILE* standard_output = std::fopen("/dev/null", "w");
+  EXPECT_EQ(Write({}, 0, 0, standard_output), 1);
   EXPECT_EQ(err.str(),
             "freopen /nonexistent-dir/report: No such file or directory\n");
+  // A failed freopen leaves the stream closed but still allocated.
+  std::fclose(standard_output);
 }
 
 TEST_F(ReportOutputTest, WriteErrorOnStandardOutputFails) {
