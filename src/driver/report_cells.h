@@ -26,7 +26,7 @@ inline constexpr uint8_t kProtocolIcmpv6 = 58;
 const char* tcp_flag_text(uint8_t flags, char (&buffer)[7]);
 
 // Writes the cells of report rows. Each cell depends on the column and, for
-// the protocol-specific fields, on the row's protocol: a field the row's
+// the fields of one protocol only, on the row's protocol: a field the row's
 // protocol does not carry gives an empty cell. Host and service cells
 // without a name of the row's own come from the name cache (borrowed).
 class CellFormatter {
