@@ -13,6 +13,10 @@ int CheckedAtoi(const char* text) {
 
 long CheckedAtol(const char* text) { return std::strtol(text, nullptr, 10); }
 
+long CheckedStrtol(const char* text, int base) {
+  return std::strtol(text, nullptr, base);
+}
+
 unsigned long CheckedStrtoul(const char* text, int base, const char** end) {
   char* stop = nullptr;
   unsigned long value = std::strtoul(text, &stop, base);

@@ -15,6 +15,9 @@ int CheckedAtoi(const char* text);
 // atol: strtol, base 10 (saturates at LONG_MIN / LONG_MAX).
 long CheckedAtol(const char* text);
 
+// strtol (saturates at LONG_MIN / LONG_MAX).
+long CheckedStrtol(const char* text, int base);
+
 // strtoul (saturates at ULONG_MAX); `end`, when given, receives the stop.
 unsigned long CheckedStrtoul(const char* text, int base,
                              const char** end = nullptr);

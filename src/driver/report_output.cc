@@ -1,0 +1,154 @@
+#include "driver/report_output.h"
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstring>
+
+#include "driver/report_cells.h"
+#include "driver/report_stream.h"
+#include "reportdef/field_keywords.h"
+
+namespace tnwk {
+
+ReportWriter::ReportWriter(const Options& options,
+                           const ReportDefinition& definition,
+                           const Diagnostics& diag, NameCache* cache,
+                           const Clock& clock, std::FILE* standard_output)
+    : options_(options),
+      definition_(definition),
+      diag_(diag),
+      cache_(cache),
+      clock_(clock),
+      standard_output_(standard_output) {}
+
+std::span<const ReportEntry* const> ReportWriter::ShownRows(
+    std::span<const ReportEntry* const> rows, uint64_t row_skip,
+    uint64_t row_limit) {
+  // The front end has always seen the skip count cut to 32 bits.
+  const uint64_t skip = static_cast<uint32_t>(row_skip);
+  if (skip >= rows.size()) return {};
+  rows = rows.subspan(static_cast<size_t>(skip));
+  if (row_limit != 0 && row_limit < rows.size()) {
+    rows = rows.first(static_cast<size_t>(row_limit));
+  }
+  return rows;
+}
+
+void ReportWriter::RunCacheSteps(std::span<const ReportEntry* const> shown) {
+  const uint8_t flags = options_.cache_flags;
+  const bool upd_hosts = (flags & kCacheUpdHosts) != 0;
+  if (flags & (kCachePopulate | kCacheUpdHosts)) {
+    if (definition_.IsColumnSelected(kColumnSrcHost) ||
+        definition_.IsColumnSelected(kColumnDstHost)) {
+      int64_t start = clock_.Now();
+      cache_->update_host_cache(shown);
+      int64_t spent = clock_.Now() - start;
+      (upd_hosts ? times_.host_cache_seconds : times_.other_lookup_seconds) +=
+          spent;
+    }
+    if (definition_.IsColumnSelected(kColumnSrcService) ||
+        definition_.IsColumnSelected(kColumnDstService)) {
+      int64_t start = clock_.Now();
+      cache_->update_service_cache(shown);
+      int64_t spent = clock_.Now() - start;
+      (upd_hosts ? times_.service_cache_seconds
+                 : times_.other_lookup_seconds) += spent;
+    }
+  }
+  if (flags & kCachePopulateFull) {
+    int64_t start = clock_.Now();
+    cache_->populate_full_cache(shown);
+    times_.other_lookup_seconds += clock_.Now() - start;
+  }
+}
+
+void ReportWriter::WriteStatistics(const Counters& counters) const {
+  diag_.Log(3, "Lines processed:      %7" PRIu64 "\n",
+            counters.lines_processed);
+  diag_.Log(3, "Lines matched:        %7" PRIu64 "\n", counters.lines_matched);
+  diag_.Log(3, "Matched line repeats: %7" PRIu64 "\n",
+            counters.total_matched - counters.lines_matched);
+  diag_.Log(3, "Lines excluded:       %7" PRIu64 "\n", counters.lines_excluded);
+  diag_.Log(3, "Lines wrong format:   %7" PRIu64 "\n",
+            counters.lines_wrong_format);
+  diag_.Log(3, "Lines not packet log: %7" PRIu64 "\n",
+            counters.lines_not_packet_log);
+}
+
+int ReportWriter::write_report(std::span<const ReportEntry* const> rows,
+                               uint64_t row_count, uint64_t count_sum,
+                               const Counters& counters) {
+  const std::span<const ReportEntry* const> shown =
+      ShownRows(rows, options_.row_skip, options_.row_limit);
+
+  times_ = CacheTimes{};
+  RunCacheSteps(shown);
+
+  const bool to_file = options_.output_to_file;
+  const char* path = options_.output_path.c_str();
+  std::FILE* file = standard_output_;
+  if (to_file) {
+    diag_.Log(1, "Writing to output file '%s'\n", path);
+    file = std::freopen(path, "w", standard_output_);
+    if (file == nullptr) {
+      diag_.Print("freopen %s: %s\n", path, std::strerror(errno));
+      return 1;
+    }
+  } else {
+    WriteStatistics(counters);
+  }
+
+  ReportStream out(file);
+  if (!to_file) out.Put("%%\n0\n0\n%%\n");
+
+  for (const ReportColumn& column : definition_.columns) {
+    out.Put(column.name.view());
+    out.Put('\t');
+  }
+  out.Put('\n');
+
+  CellFormatter cells(cache_);
+  for (const ReportEntry* row : shown) {
+    bool first = true;
+    for (const ReportColumn& column : definition_.columns) {
+      if (!first) out.Put('\t');
+      first = false;
+      cells.WriteCell(column.column, *row, out);
+    }
+    out.Put('\n');
+  }
+
+  out.Put('\n');
+  out.PutUnsigned(row_count);
+  out.Put('\n');
+  out.PutUnsigned(counters.total_matched);
+  out.Put('\n');
+  out.PutUnsigned(count_sum);
+  out.Put('\n');
+  out.PutSigned(times_.host_cache_seconds);
+  out.Put('\n');
+  out.PutSigned(times_.service_cache_seconds);
+  out.Put('\n');
+  out.PutSigned(times_.other_lookup_seconds);
+  out.Put('\n');
+
+  // A report cut short by a full disk or a failing device must not pass for a
+  // complete one: the front end would show it as the whole result.
+  int status = 0;
+  if (!out.Flush()) {
+    diag_.Print("Error writing the report to %s: %s\n",
+                to_file ? path : "standard output", std::strerror(out.error()));
+    status = 1;
+  }
+  if (to_file) {
+    diag_.Log(4, "Closing '%s'\n", path);
+    errno = 0;
+    if (std::fclose(file) != 0) {
+      diag_.Print("fclose: %s\n", std::strerror(errno));
+      status = 1;
+    }
+  }
+  return status;
+}
+
+}  // namespace tnwk

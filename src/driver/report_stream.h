@@ -1,0 +1,40 @@
+#ifndef TNWK_DRIVER_REPORT_STREAM_H_
+#define TNWK_DRIVER_REPORT_STREAM_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+namespace tnwk {
+
+// The report's byte sink: a borrowed, buffered FILE* that remembers the
+// first failed write, so that a truncated report is noticed at the end.
+// Numbers are formatted on the stack; nothing here allocates.
+class ReportStream {
+ public:
+  explicit ReportStream(std::FILE* file) : file_(file) {}
+
+  void Put(std::string_view bytes);
+  void Put(char c);
+  // A text cell: TAB, carriage return and newline are written as a blank,
+  // so a cell can never split the row; every other byte is kept.
+  void PutText(const char* text);
+  void PutUnsigned(uint64_t value);  // "%lu"
+  void PutSigned(int64_t value);     // "%li"
+  void PutDouble(double value);      // "%.7g"
+
+  // Flushes the stream. False when this or any earlier write failed.
+  bool Flush();
+  // errno of the first failed write or flush; 0 when none failed.
+  int error() const { return error_; }
+
+ private:
+  void NoteFailure();
+
+  std::FILE* file_;
+  int error_ = 0;
+};
+
+}  // namespace tnwk
+
+#endif  // TNWK_DRIVER_REPORT_STREAM_H_

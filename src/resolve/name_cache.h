@@ -1,0 +1,54 @@
+#ifndef TNWK_RESOLVE_NAME_CACHE_H_
+#define TNWK_RESOLVE_NAME_CACHE_H_
+
+#include <cstdint>
+#include <span>
+
+#include "entries/fixed_text.h"
+#include "entries/log_entry.h"
+
+namespace tnwk {
+
+// The host and service name cache shared with the front end. The report
+// writer runs the three cache steps over the rows the report shows (after
+// row_skip, at most row_limit, in print order) before it prints, and looks
+// names up per printed host or service cell. A lookup never fails the
+// report: it yields "-" when nothing is known.
+class NameCache {
+ public:
+  virtual ~NameCache() = default;
+
+  // Lists the shown rows' addresses, and resolves marked ones when asked.
+  virtual void update_host_cache(
+      std::span<const ReportEntry* const> shown_rows) = 0;
+  // The same for the shown rows' (protocol, port) pairs.
+  virtual void update_service_cache(
+      std::span<const ReportEntry* const> shown_rows) = 0;
+  // Lists the addresses and ports of every line behind the shown rows.
+  virtual void populate_full_cache(
+      std::span<const ReportEntry* const> shown_rows) = 0;
+
+  // Writes the cached name of the address text, or "-", into `out`.
+  virtual void lookup_cached_host(const char* address_text,
+                                  FixedText<128>* out) = 0;
+  // Writes the cached service name of (protocol, port), or "-", into `out`.
+  virtual void lookup_cached_service(unsigned protocol, unsigned port,
+                                     FixedText<128>* out) = 0;
+};
+
+// The cache of a run without a database: the steps do nothing and every
+// lookup yields "-".
+class NullNameCache final : public NameCache {
+ public:
+  void update_host_cache(std::span<const ReportEntry* const>) override {}
+  void update_service_cache(std::span<const ReportEntry* const>) override {}
+  void populate_full_cache(std::span<const ReportEntry* const>) override {}
+  void lookup_cached_host(const char* address_text,
+                          FixedText<128>* out) override;
+  void lookup_cached_service(unsigned protocol, unsigned port,
+                             FixedText<128>* out) override;
+};
+
+}  // namespace tnwk
+
+#endif  // TNWK_RESOLVE_NAME_CACHE_H_
