@@ -442,6 +442,21 @@ TEST_F(NetfilterParserTest, FutureDateBelongsToThePreviousYear) {
   EXPECT_EQ(e().local_time, LocalSeconds(2023, 12, 31, 23, 59, 59));
 }
 
+TEST_F(NetfilterParserTest, RepeatedTimestampFollowsThePresent) {
+  const std::string line = Cat("Dec  4 10:11:12 gw ", kTcpFields);
+  ASSERT_EQ(Parse(line), kLineAccepted);
+  EXPECT_EQ(e().local_time, LocalSeconds(2024, 12, 4, 10, 11, 12));
+  ASSERT_EQ(Parse(line), kLineAccepted);
+  EXPECT_EQ(e().local_time, LocalSeconds(2024, 12, 4, 10, 11, 12));
+  clock_.Set(LocalSeconds(2024, 12, 4, 10, 11, 11));
+  ASSERT_EQ(Parse(line), kLineAccepted);
+  EXPECT_EQ(e().local_time, LocalSeconds(2023, 12, 4, 10, 11, 12));
+  // A different host or a host-less form reuses the time but not the host.
+  ASSERT_EQ(Parse(Cat("Dec  4 10:11:12 kernel: ", kTcpFields)), kLineAccepted);
+  EXPECT_EQ(e().local_time, LocalSeconds(2023, 12, 4, 10, 11, 12));
+  EXPECT_EQ(e().local_hostname.view(), "-");
+}
+
 TEST_F(NetfilterParserTest, DashedCalendarTimeKeepsItsYear) {
   ASSERT_EQ(Parse(Cat("2019:03:05-06:07:08 fw1 kernel: FW ", kTcpFields)),
             kLineAccepted);
