@@ -10,7 +10,6 @@
 // keywords (SYN, DF, LEN=...) must rank above the catch-all word rule.
 #include "parsers/netfilter_parser.h"
 
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string_view>
