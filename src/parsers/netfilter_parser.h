@@ -61,11 +61,13 @@ class NetfilterParser final : public DialectParser {
   // The token [begin, end) as a terminated string in token_.
   const char* TokenText(const unsigned char* begin, const unsigned char* end);
 
-  // Header actions. The ones without a host set local_hostname to "-".
-  void ReadDateWithoutHost(const char* text);
-  // The year-first forms "2014:01:02-10:11:12 host" and, with `iso`,
+  // Header actions. ReadSyslogDate takes "Mmm dd hh:mm:ss" and, with
+  // `with_host`, " host" (otherwise local_hostname is "-");
+  // ReadCalendarTime the year-first forms "2014:01:02-10:11:12 host" and
   // "2014-01-02T10:11:12.123+01:00 host".
-  void ReadCalendarTime(const char* text, bool iso);
+  void ReadSyslogDate(const unsigned char* begin, const unsigned char* end,
+                      bool with_host);
+  void ReadCalendarTime(const unsigned char* begin, const unsigned char* end);
 
   // The log prefix token: a blank, the prefix, "IN=" and an interface name.
   // Returns where scanning resumes.
@@ -76,7 +78,21 @@ class NetfilterParser final : public DialectParser {
   void ReportUnrecognized(const char* what, const unsigned char* begin,
                           const unsigned char* end);
 
+  // The last timestamp and the time it gave. Lines come in bursts that share
+  // a timestamp, and the date builder's mktime calls cost more than scanning
+  // the whole line. The result depends only on the fields and, for a syslog
+  // date without a year, on the present second.
+  struct DateKey {
+    int64_t now;
+    int year;  // -1: no year, the date builder infers it from now
+    int month, day, hour, minute, second;
+    bool operator==(const DateKey&) const = default;
+  };
+
   NetfilterCondition condition_ = NetfilterCondition::INITIAL;
+  bool date_cached_ = false;
+  DateKey date_key_{};
+  int64_t date_time_ = 0;
   uint64_t line_no_ = 0;
   char token_[kTokenSize];
 };

@@ -10,7 +10,6 @@
 // keywords (SYN, DF, LEN=...) must rank above the catch-all word rule.
 #include "parsers/netfilter_parser.h"
 
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string_view>
@@ -30,6 +29,8 @@ std::string_view View(const unsigned char* begin, const unsigned char* end) {
   return std::string_view(reinterpret_cast<const char*>(begin),
                           static_cast<size_t>(end - begin));
 }
+
+int TwoDigits(const unsigned char* p) { return (p[0] - '0') * 10 + p[1] - '0'; }
 
 bool IsIfnameStart(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -74,39 +75,64 @@ const char* NetfilterParser::TokenText(const unsigned char* begin,
   return token_;
 }
 
-void NetfilterParser::ReadDateWithoutHost(const char* text) {
-  char month[4];
-  int day, hour, minute, second;
-  if (std::sscanf(text, "%3s %2d %2d:%2d:%2d", month, &day, &hour, &minute,
-                  &second) != 5) {
-    return;
+void NetfilterParser::ReadSyslogDate(const unsigned char* begin,
+                                     const unsigned char* end,
+                                     bool with_host) {
+  // The token matched "Mmm" " "? "d" or "dd" " hh:mm:ss" and, with a host,
+  // " host"; reading it by position gives what sscanf
+  // "%3s %2d %2d:%2d:%2d %32s" gives, without the cost of sscanf.
+  const std::string_view month = View(begin, begin + 3);
+  const unsigned char* p = begin + 4;
+  if (*p == ' ') ++p;
+  int day = *p++ - '0';
+  if (*p != ' ') day = day * 10 + (*p++ - '0');
+  ++p;
+  const int hour = TwoDigits(p);
+  const int minute = TwoDigits(p + 3);
+  const int second = TwoDigits(p + 6);
+  const DateKey key{clock().Now(), -1, MonthNumber(month), day, hour, minute,
+                    second};
+  if (!(date_cached_ && key == date_key_)) {
+    date_time_ = set_syslog_time(entry(), clock(), month, day, hour, minute,
+                                 second);
+    date_key_ = key;
+    date_cached_ = true;
   }
-  set_syslog_time(entry(), clock(), month, day, hour, minute, second);
-  entry().local_hostname.Set("-");
+  entry().local_time = date_time_;
+  entry().local_hostname.Set(with_host ? View(p + 9, end).substr(0, 32)
+                                       : std::string_view("-"));
   parse_status_ |= kStatusHeader;
 }
 
-void NetfilterParser::ReadCalendarTime(const char* text, bool iso) {
-  int year, month, day, hour, minute, second;
-  char host[33];
-  // The ISO form's fraction and zone are skipped by %*s: the time is read as
-  // local time, like every other timestamp of the log.
-  const int converted =
-      iso ? std::sscanf(text, "%4d-%2d-%2dT%2d:%2d:%2d%*s %32s", &year, &month,
-                        &day, &hour, &minute, &second, host)
-          : std::sscanf(text, "%4d:%2d:%2d-%2d:%2d:%2d %32s", &year, &month,
-                        &day, &hour, &minute, &second, host);
-  if (converted != 7) return;
-  std::tm tm{};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = month - 1;
-  tm.tm_mday = day;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  tm.tm_sec = second;
-  tm.tm_isdst = -1;
-  entry().local_time = clock().MakeTime(&tm);
-  entry().local_hostname.Set(host);
+void NetfilterParser::ReadCalendarTime(const unsigned char* begin,
+                                       const unsigned char* end) {
+  // Both forms put year, month, day, hour, minute and second at the same
+  // offsets; the ISO form's fraction and zone are skipped, so the time is
+  // read as local time like every other timestamp of the log.
+  const DateKey key{0,
+                    TwoDigits(begin) * 100 + TwoDigits(begin + 2),
+                    TwoDigits(begin + 5),
+                    TwoDigits(begin + 8),
+                    TwoDigits(begin + 11),
+                    TwoDigits(begin + 14),
+                    TwoDigits(begin + 17)};
+  if (!(date_cached_ && key == date_key_)) {
+    std::tm tm{};
+    tm.tm_year = key.year - 1900;
+    tm.tm_mon = key.month - 1;
+    tm.tm_mday = key.day;
+    tm.tm_hour = key.hour;
+    tm.tm_min = key.minute;
+    tm.tm_sec = key.second;
+    tm.tm_isdst = -1;
+    date_time_ = clock().MakeTime(&tm);
+    date_key_ = key;
+    date_cached_ = true;
+  }
+  entry().local_time = date_time_;
+  const unsigned char* host = begin + 19;
+  while (*host != ' ') ++host;
+  entry().local_hostname.Set(View(host + 1, end).substr(0, 32));
   parse_status_ |= kStatusHeader;
 }
 
@@ -221,32 +247,32 @@ void NetfilterParser::Scan(const unsigned char* line) {
       // the date token and starts the fields.
       <INITIAL,AFTER_TAG,IP_HEADER,TRANSPORT,ICMP_INNER>
       DATE " " ("klogd:" | "kernel:" | "[kernel]") => AFTER_TAG {
-        ReadDateWithoutHost(text());
+        ReadSyslogDate(token, YYCURSOR, false);
         continue;
       }
       <INITIAL,AFTER_TAG,IP_HEADER,TRANSPORT,ICMP_INNER> DATE " " HOST {
-        ReadSyslogHeader(text());
+        ReadSyslogDate(token, YYCURSOR, true);
         continue;
       }
       <INITIAL,AFTER_TAG,IP_HEADER,TRANSPORT,ICMP_INNER> DATE {
-        ReadDateWithoutHost(text());
+        ReadSyslogDate(token, YYCURSOR, false);
         continue;
       }
       // A leading year is skipped; the date builder infers it.
       <INITIAL,AFTER_TAG,IP_HEADER,TRANSPORT,ICMP_INNER> YEAR " " DATE " " HOST {
-        ReadSyslogHeader(text() + 5);
+        ReadSyslogDate(token + 5, YYCURSOR, true);
         continue;
       }
       <INITIAL,AFTER_TAG,IP_HEADER,TRANSPORT,ICMP_INNER> YEAR " " DATE {
-        ReadDateWithoutHost(text() + 5);
+        ReadSyslogDate(token + 5, YYCURSOR, false);
         continue;
       }
       <INITIAL,AFTER_TAG,IP_HEADER,TRANSPORT,ICMP_INNER> DASHED_TIME " " HOST {
-        ReadCalendarTime(text(), false);
+        ReadCalendarTime(token, YYCURSOR);
         continue;
       }
       <INITIAL,AFTER_TAG,IP_HEADER,TRANSPORT,ICMP_INNER> ISO_TIME " " HOST {
-        ReadCalendarTime(text(), true);
+        ReadCalendarTime(token, YYCURSOR);
         continue;
       }
 
