@@ -52,30 +52,38 @@ void Aggregation::Fold(ReportEntry& row, const LogEntry& entry) {
 }
 
 ReportEntry& Aggregation::new_row(const LogEntry& entry, uint64_t count) {
-  ReportEntry& row = rows_->Allocate();
-  static_cast<EntryValues&>(row) = entry;
+  ReportEntry& row = rows_->Allocate(entry);
   row.entry_no = ++rows_->row_counter;
   row.count = count;
   row.earliest = entry.local_time;
   row.latest = entry.local_time;
-  TextPool& pool = rows_->texts();
-  row.sname = pool.Intern(entry.sname.view());
-  row.local_hostname = pool.Intern(entry.local_hostname.view());
-  row.oob_prefix = pool.Intern(entry.oob_prefix.view());
-  row.interface = pool.Intern(entry.interface.view());
-  row.src_host = pool.Intern(entry.src_host.view());
-  row.src_service = pool.Intern(entry.src_service.view());
-  row.dst_host = pool.Intern(entry.dst_host.view());
-  row.dst_service = pool.Intern(entry.dst_service.view());
-  row.mac_saddr_str = pool.Intern(entry.mac_saddr_str.view());
-  row.mac_daddr_str = pool.Intern(entry.mac_daddr_str.view());
-  row.raw_mac = pool.Intern(entry.raw_mac.view());
-  row.oob_in = pool.Intern(entry.oob_in.view());
-  row.oob_out = pool.Intern(entry.oob_out.view());
+  row.sname = Intern(entry.sname.c_str(), 0);
+  row.local_hostname = Intern(entry.local_hostname.c_str(), 1);
+  row.oob_prefix = Intern(entry.oob_prefix.c_str(), 2);
+  row.interface = Intern(entry.interface.c_str(), 3);
+  row.src_host = Intern(entry.src_host.c_str(), 4);
+  row.src_service = Intern(entry.src_service.c_str(), 5);
+  row.dst_host = Intern(entry.dst_host.c_str(), 6);
+  row.dst_service = Intern(entry.dst_service.c_str(), 7);
+  row.mac_saddr_str = Intern(entry.mac_saddr_str.c_str(), 8);
+  row.mac_daddr_str = Intern(entry.mac_daddr_str.c_str(), 9);
+  row.raw_mac = Intern(entry.raw_mac.c_str(), 10);
+  row.oob_in = Intern(entry.oob_in.c_str(), 11);
+  row.oob_out = Intern(entry.oob_out.c_str(), 12);
   if (populate_full_) add_address_detail(entry, row.entry_no);
   rows_->PushFront(&row);
   ++rows_->row_count;
   return row;
+}
+
+const char* Aggregation::Intern(const char* text, int field) {
+  // Consecutive rows mostly repeat the previous row's texts; a compare is
+  // cheaper than the pool's hash lookup.
+  const char*& last = last_interned_[field];
+  if (last == nullptr || std::strcmp(last, text) != 0) {
+    last = rows_->texts().Intern(text);
+  }
+  return last;
 }
 
 void Aggregation::add_address_detail(const LogEntry& entry, uint64_t entry_no) {

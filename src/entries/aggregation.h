@@ -42,6 +42,8 @@ class Aggregation final : public EntryAggregator {
   ReportEntry& new_row(const LogEntry& entry, uint64_t count);
   void add_address_detail(const LogEntry& entry, uint64_t entry_no);
   void Fold(ReportEntry& row, const LogEntry& entry);
+  // The pool's copy of the text of row text field number `field`.
+  const char* Intern(const char* text, int field);
 
   bool summarize_;
   bool populate_full_;
@@ -49,6 +51,7 @@ class Aggregation final : public EntryAggregator {
   Counters* counters_;
   ReportRows* rows_;
   RowIndex index_;
+  const char* last_interned_[13] = {};
   SystemClock clock_;  // formats the time-warp message in local time
 };
 

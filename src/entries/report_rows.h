@@ -1,9 +1,13 @@
 #ifndef TNWK_ENTRIES_REPORT_ROWS_H_
 #define TNWK_ENTRIES_REPORT_ROWS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
+#include <vector>
 
+#include "entries/large_block.h"
 #include "entries/log_entry.h"
 #include "entries/text_pool.h"
 
@@ -34,8 +38,9 @@ class ReportRows {
   ReportRows(const ReportRows&) = delete;
   ReportRows& operator=(const ReportRows&) = delete;
 
-  // A new, default row in stable storage; not yet in the list.
-  ReportEntry& Allocate();
+  // A new row in stable storage holding `values`, its texts empty; not yet
+  // in the list.
+  ReportEntry& Allocate(const EntryValues& values);
   // Puts `row` at the head of the list.
   void PushFront(ReportEntry* row) { list_.push_front(row); }
 
@@ -57,7 +62,10 @@ class ReportRows {
   uint64_t count_sum = 0;
 
  private:
-  std::deque<ReportEntry> storage_;
+  // Rows are carved out of large chunks: one allocation per thousands of
+  // rows instead of one per row.
+  std::vector<LargeBlock> chunks_;
+  size_t chunk_used_ = 0;
   std::deque<ReportEntry*> list_;
   TextPool texts_;
   std::deque<AddressDetail> address_details_;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 #include "entries/location_fields.h"
@@ -266,7 +267,7 @@ ReportEntry* RowIndex::Find(const LogEntry& entry) const {
     const Table& table = tables_[mode];
     if (table.used == 0) continue;
     uint64_t hash = key_.Hash(entry, mode);
-    size_t mask = table.slots.size() - 1;
+    size_t mask = table.capacity - 1;
     for (size_t i = hash & mask; table.slots[i].row != nullptr;
          i = (i + 1) & mask) {
       const Slot& slot = table.slots[i];
@@ -281,20 +282,28 @@ ReportEntry* RowIndex::Find(const LogEntry& entry) const {
 
 void RowIndex::Add(ReportEntry* row) {
   Table& table = tables_[key_.ModeOf(row->oob_family)];
-  if ((table.used + 1) * 2 > table.slots.size()) {
-    std::vector<Slot> old;
-    old.swap(table.slots);
-    table.slots.resize(old.empty() ? 16 : old.size() * 2);
-    table.used = 0;
-    for (const Slot& slot : old) {
-      if (slot.row != nullptr) Insert(table, slot.hash, slot.row);
-    }
+  if ((table.used + 1) * 2 > table.capacity) {
+    Resize(table, table.capacity == 0 ? 16 : table.capacity * 2);
   }
   Insert(table, key_.Hash(*row), row);
 }
 
+void RowIndex::Resize(Table& table, size_t capacity) {
+  Table old = std::move(table);
+  table.block = AllocateLargeBlock(capacity * sizeof(Slot));
+  table.slots = static_cast<Slot*>(table.block.get());
+  table.capacity = capacity;
+  table.used = 0;
+  std::uninitialized_value_construct_n(table.slots, capacity);
+  for (size_t i = 0; i < old.capacity; ++i) {
+    if (old.slots[i].row != nullptr) {
+      Insert(table, old.slots[i].hash, old.slots[i].row);
+    }
+  }
+}
+
 void RowIndex::Insert(Table& table, uint64_t hash, ReportEntry* row) {
-  size_t mask = table.slots.size() - 1;
+  size_t mask = table.capacity - 1;
   size_t i = hash & mask;
   while (table.slots[i].row != nullptr) i = (i + 1) & mask;
   table.slots[i] = {hash, row};

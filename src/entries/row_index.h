@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "entries/large_block.h"
 #include "entries/log_entry.h"
 #include "reportdef/report_definition.h"
 
@@ -70,11 +71,15 @@ class RowIndex {
     uint64_t hash = 0;
     ReportEntry* row = nullptr;
   };
-  // Open addressing with linear probing, at most half full.
+  // Open addressing with linear probing, at most half full. `capacity` is
+  // a power of two (or 0 before the first row).
   struct Table {
-    std::vector<Slot> slots;
+    LargeBlock block;
+    Slot* slots = nullptr;
+    size_t capacity = 0;
     size_t used = 0;
   };
+  static void Resize(Table& table, size_t capacity);
   static void Insert(Table& table, uint64_t hash, ReportEntry* row);
 
   RowKey key_;
