@@ -29,7 +29,8 @@ void sort_rows(std::deque<ReportEntry*>& rows, int sort_key, bool descending,
 // Puts the rows in the report's order: "Sorting data\n" at verbosity 1,
 // then one pass per sort field from the head of the sort list until the
 // list ends or a placeholder position is reached, with a "." per pass and
-// a closing newline at verbosity 5. The last pass decides first.
+// a closing newline at verbosity 5. Each pass is stable, so the field of
+// the last pass is the primary key and earlier passes order its ties.
 void SortReportRows(ReportRows* rows, const ReportDefinition& definition,
                     const Diagnostics& diag);
 
