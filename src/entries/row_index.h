@@ -1,0 +1,91 @@
+#ifndef TNWK_ENTRIES_ROW_INDEX_H_
+#define TNWK_ENTRIES_ROW_INDEX_H_
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "entries/large_block.h"
+#include "entries/log_entry.h"
+#include "reportdef/report_definition.h"
+
+namespace tnwk {
+
+// The fields on which a summarizing report tells its rows apart: exactly the
+// matchable columns the report selects. The columns id, count, local_time,
+// earliest, latest and the host and service names never split rows.
+class RowKey {
+ public:
+  explicit RowKey(const ReportDefinition& definition);
+
+  // True when `row` takes `entry`. Address columns compare under the row's
+  // family: the IPv4 parts for an IPv4 row, the IPv6 parts for an IPv6 row,
+  // nothing for any other family. sname compares over its first 128
+  // characters, every other text in full.
+  bool Matches(const ReportEntry& row, const LogEntry& entry) const;
+
+  // Hashes of the key fields. Whenever Matches(row, entry) holds,
+  // Hash(row) == Hash(entry, ModeOf(row.oob_family)). Location and AS
+  // fields are left out of the hash (they are all the shared empty records)
+  // and are only compared.
+  uint64_t Hash(const ReportEntry& row) const;
+  uint64_t Hash(const LogEntry& entry, int mode) const;
+
+  // How addresses enter the key for a row of `family`: 0 IPv4 parts, 1 IPv6
+  // parts, 2 not at all. Always 0 when no address column is selected.
+  int ModeOf(uint16_t family) const;
+  static constexpr int kModes = 3;
+
+ private:
+  struct TextColumn {
+    int column;
+    size_t limit;
+  };
+  template <typename Row>
+  uint64_t HashValues(const Row& row, int mode) const;
+
+  bool saddr_ = false;
+  bool daddr_ = false;
+  std::vector<int> number_columns_;
+  std::vector<TextColumn> text_columns_;
+  std::vector<int> location_columns_;
+};
+
+// Finds the row a summarized entry belongs to in constant expected time.
+// The result is the one the newest-first walk over all rows with
+// RowKey::Matches would find: the matching row with the highest entry_no.
+class RowIndex {
+ public:
+  explicit RowIndex(const ReportDefinition& definition) : key_(definition) {}
+
+  // The newest row that takes `entry`, or nullptr.
+  ReportEntry* Find(const LogEntry& entry) const;
+  // Adds a row; its key fields must not change afterwards.
+  void Add(ReportEntry* row);
+
+  const RowKey& key() const { return key_; }
+
+ private:
+  struct Slot {
+    uint64_t hash = 0;
+    ReportEntry* row = nullptr;
+  };
+  // Open addressing with linear probing, at most half full. `capacity` is
+  // a power of two (or 0 before the first row).
+  struct Table {
+    LargeBlock block;
+    Slot* slots = nullptr;
+    size_t capacity = 0;
+    size_t used = 0;
+  };
+  static void Resize(Table& table, size_t capacity);
+  static void Insert(Table& table, uint64_t hash, ReportEntry* row);
+
+  RowKey key_;
+  std::array<Table, RowKey::kModes> tables_;
+};
+
+}  // namespace tnwk
+
+#endif  // TNWK_ENTRIES_ROW_INDEX_H_
