@@ -4,21 +4,27 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "driver/command_line.h"
 #include "driver/dispatcher.h"
 #include "driver/input_list.h"
 #include "driver/input_loop.h"
+#include "driver/report_output.h"
+#include "entries/aggregation.h"
 #include "entries/clock.h"
 #include "entries/counters.h"
 #include "entries/diagnostics.h"
-#include "entries/entry_stages.h"
 #include "entries/log_entry.h"
-#include "parsers/dialect_parser.h"
+#include "entries/report_rows.h"
+#include "entries/selection.h"
+#include "entries/sorting.h"
+#include "parsers/netfilter_parser.h"
 #include "reportdef/definition_context.h"
 #include "reportdef/definition_reader.h"
 #include "reportdef/options.h"
 #include "reportdef/report_definition.h"
+#include "resolve/name_cache.h"
 
 namespace {
 
@@ -26,15 +32,6 @@ void OutOfMemory() {
   std::fputs("\nMemory allocation error, exiting.\n", stderr);
   std::exit(1);
 }
-
-// Stand in for the selection and the aggregation until they are built:
-// every entry is kept, and nothing is reported yet.
-class KeepEverything final : public tnwk::EntrySelector,
-                             public tnwk::EntryAggregator {
- public:
-  bool select_entry(const tnwk::LogEntry&) override { return true; }
-  void aggregate_entry(const tnwk::LogEntry&) override {}
-};
 
 }  // namespace
 
@@ -63,18 +60,37 @@ int main(int argc, char** argv) {
   }
 
   if (options.use_database) {
-    // No name cache yet: every run goes without a database.
+    // The database name cache is not built yet: every run goes without.
     diag.Log(1, "No database server available.  (Is support compiled in?)\n");
     options.use_database = false;
   }
 
+  // The lines: each goes through its dialect's parser, the selection and
+  // the aggregation into the report rows.
   tnwk::Counters counters;
-  tnwk::LogEntry current_entry;
-  KeepEverything stages;
-  tnwk::FixedText<256> source_name;
-  tnwk::Dispatcher dispatcher(&current_entry, &source_name,
-                              options.enabled_parsers, diag, &stages, &stages);
-  tnwk::InputLoop loop(options, diag, &counters, &dispatcher, &source_name);
-  loop.process_input(inputs);
-  return 0;
+  tnwk::ReportRows rows;
+  tnwk::Selection selection(definition, options, diag);
+  tnwk::Aggregation aggregation(definition, options, diag, &counters, &rows);
+  {
+    tnwk::LogEntry current_entry;
+    tnwk::ParserEnvironment parser_env{&current_entry, &clock, &diag};
+    tnwk::NetfilterParser netfilter(parser_env);
+    tnwk::FixedText<256> source_name;
+    tnwk::Dispatcher dispatcher(&current_entry, &source_name,
+                                options.enabled_parsers, diag, &selection,
+                                &aggregation);
+    dispatcher.SetParser(tnwk::kParserNetfilter, &netfilter);
+    tnwk::InputLoop loop(options, diag, &counters, &dispatcher, &source_name);
+    loop.process_input(inputs);
+  }
+
+  // The report: filtered, sorted, named and written.
+  selection.filter_rows(&rows);
+  tnwk::SortReportRows(&rows, definition, diag);
+  const std::vector<const tnwk::ReportEntry*> ordered(rows.rows().begin(),
+                                                      rows.rows().end());
+  tnwk::NullNameCache name_cache;
+  tnwk::ReportWriter writer(options, definition, diag, &name_cache, clock);
+  return writer.write_report(ordered, rows.row_count, rows.count_sum,
+                             counters);
 }
