@@ -267,13 +267,15 @@ ReportEntry* RowIndex::Find(const LogEntry& entry) const {
     const Table& table = tables_[mode];
     if (table.used == 0) continue;
     uint64_t hash = key_.Hash(entry, mode);
+    uint32_t tag = static_cast<uint32_t>(hash);
     size_t mask = table.capacity - 1;
-    for (size_t i = hash & mask; table.slots[i].row != nullptr;
-         i = (i + 1) & mask) {
+    for (size_t i = tag & mask; table.slots[i].row != 0; i = (i + 1) & mask) {
       const Slot& slot = table.slots[i];
-      if (slot.hash == hash && key_.Matches(*slot.row, entry) &&
-          (best == nullptr || slot.row->entry_no > best->entry_no)) {
-        best = slot.row;
+      if (slot.tag != tag) continue;
+      ReportEntry* row = rows_[slot.row - 1];
+      if (key_.Matches(*row, entry) &&
+          (best == nullptr || row->entry_no > best->entry_no)) {
+        best = row;
       }
     }
   }
@@ -285,7 +287,9 @@ void RowIndex::Add(ReportEntry* row) {
   if ((table.used + 1) * 2 > table.capacity) {
     Resize(table, table.capacity == 0 ? 16 : table.capacity * 2);
   }
-  Insert(table, key_.Hash(*row), row);
+  rows_.push_back(row);
+  Insert(table, static_cast<uint32_t>(key_.Hash(*row)),
+         static_cast<uint32_t>(rows_.size()));
 }
 
 void RowIndex::Resize(Table& table, size_t capacity) {
@@ -296,17 +300,16 @@ void RowIndex::Resize(Table& table, size_t capacity) {
   table.used = 0;
   std::uninitialized_value_construct_n(table.slots, capacity);
   for (size_t i = 0; i < old.capacity; ++i) {
-    if (old.slots[i].row != nullptr) {
-      Insert(table, old.slots[i].hash, old.slots[i].row);
-    }
+    if (old.slots[i].row != 0)
+      Insert(table, old.slots[i].tag, old.slots[i].row);
   }
 }
 
-void RowIndex::Insert(Table& table, uint64_t hash, ReportEntry* row) {
+void RowIndex::Insert(Table& table, uint32_t tag, uint32_t row) {
   size_t mask = table.capacity - 1;
-  size_t i = hash & mask;
-  while (table.slots[i].row != nullptr) i = (i + 1) & mask;
-  table.slots[i] = {hash, row};
+  size_t i = tag & mask;
+  while (table.slots[i].row != 0) i = (i + 1) & mask;
+  table.slots[i] = {tag, row};
   ++table.used;
 }
 

@@ -67,9 +67,13 @@ class RowIndex {
   const RowKey& key() const { return key_; }
 
  private:
+  // Slots are kept small so that the table of a large report stays in
+  // the cache as long as possible: the lower half of the hash (which also
+  // places the slot, tables never reaching 2^32 slots), and the position of
+  // the row in rows_ plus one (0 for an empty slot).
   struct Slot {
-    uint64_t hash = 0;
-    ReportEntry* row = nullptr;
+    uint32_t tag = 0;
+    uint32_t row = 0;
   };
   // Open addressing with linear probing, at most half full. `capacity` is
   // a power of two (or 0 before the first row).
@@ -80,10 +84,11 @@ class RowIndex {
     size_t used = 0;
   };
   static void Resize(Table& table, size_t capacity);
-  static void Insert(Table& table, uint64_t hash, ReportEntry* row);
+  static void Insert(Table& table, uint32_t tag, uint32_t row);
 
   RowKey key_;
   std::array<Table, RowKey::kModes> tables_;
+  std::vector<ReportEntry*> rows_;
 };
 
 }  // namespace tnwk

@@ -171,6 +171,23 @@ TEST_F(AggregationTest, SnameComparesOnlyItsFirst128Characters) {
   EXPECT_EQ(Row(1).count, 2u);
 }
 
+TEST_F(AggregationTest, LocationColumnsCompareRecordContents) {
+  options_.summarize = true;
+  LocationRecord de, de_again, fr;
+  de.country_name.Set("Germany");
+  de_again.country_name.Set("Germany");
+  fr.country_name.Set("France");
+  LogEntry a = MakeEntry("10.0.0.1"), b = MakeEntry("10.0.0.2"),
+           c = MakeEntry("10.0.0.3");
+  a.src_location = &de;
+  b.src_location = &fr;
+  c.src_location = &de_again;
+  Run(WithColumns({kColumnLocationSourceBase + kLocCountryName}), {a, b, c});
+  ASSERT_EQ(rows_.rows().size(), 2u);
+  EXPECT_EQ(Row(1).count, 2u);
+  EXPECT_STREQ(Row(0).ip_saddr.text.c_str(), "10.0.0.2");
+}
+
 TEST_F(AggregationTest, AddressDetailsPushedAtHeadWhenFullCacheIsOn) {
   options_.summarize = true;
   options_.cache_flags = kCachePopulateFull;
