@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "entries/aggregation.h"
+#include "entries/clock.h"
 
 namespace {
 
@@ -45,8 +46,9 @@ void AggregateEntries(benchmark::State& state, uint32_t distinct_keys) {
   for (auto _ : state) {
     auto table = std::make_unique<tnwk::ReportRows>();
     tnwk::Counters counters;
+    tnwk::SystemClock clock;
     {
-      tnwk::Aggregation aggregation(definition, options, diag, &counters,
+      tnwk::Aggregation aggregation(definition, options, diag, clock, &counters,
                                     table.get());
       for (int line = 0; line < kLines; ++line) {
         entry.ip_saddr.v4 = htonl(0x0A000000u + line % distinct_keys);

@@ -6,13 +6,15 @@ namespace tnwk {
 
 Aggregation::Aggregation(const ReportDefinition& definition,
                          const Options& options, const Diagnostics& diag,
-                         Counters* counters, ReportRows* rows)
+                         const Clock& clock, Counters* counters,
+                         ReportRows* rows)
     : summarize_(options.summarize),
       populate_full_((options.cache_flags & kCachePopulateFull) != 0),
       diag_(diag),
       counters_(counters),
       rows_(rows),
-      index_(definition) {}
+      index_(definition),
+      clock_(clock) {}
 
 void Aggregation::aggregate_entry(const LogEntry& entry) {
   // Repeat lines carry their packet count in the low 32 bits.

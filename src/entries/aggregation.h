@@ -32,7 +32,8 @@ namespace tnwk {
 class Aggregation final : public EntryAggregator {
  public:
   Aggregation(const ReportDefinition& definition, const Options& options,
-              const Diagnostics& diag, Counters* counters, ReportRows* rows);
+              const Diagnostics& diag, const Clock& clock, Counters* counters,
+              ReportRows* rows);
 
   void aggregate_entry(const LogEntry& entry) override;
 
@@ -52,7 +53,7 @@ class Aggregation final : public EntryAggregator {
   ReportRows* rows_;
   RowIndex index_;
   const char* last_interned_[13] = {};
-  SystemClock clock_;  // formats the time-warp message in local time
+  const Clock& clock_;  // formats the time-warp message in local time
 };
 
 }  // namespace tnwk

@@ -1,4 +1,5 @@
 #include "entries/aggregation.h"
+#include "entries/clock.h"
 
 #include <gtest/gtest.h>
 
@@ -22,12 +23,14 @@ class AggregationTest : public ::testing::Test {
   void Run(const ReportDefinition& definition,
            const std::vector<LogEntry>& entries, uint8_t verbosity = 0) {
     Diagnostics diag(verbosity, stream_.get());
-    Aggregation aggregation(definition, options_, diag, &counters_, &rows_);
+    Aggregation aggregation(definition, options_, diag, clock_, &counters_,
+                            &rows_);
     for (const LogEntry& entry : entries) aggregation.aggregate_entry(entry);
   }
   const ReportEntry& Row(size_t i) { return *rows_.rows().at(i); }
 
   Options options_;
+  FixedClock clock_{0};
   Counters counters_;
   ReportRows rows_;
   CapturedStream stream_;
@@ -289,7 +292,8 @@ TEST(AggregationIndex, AgreesWithNewestFirstWalkOnRandomEntries) {
     Diagnostics diag;
     Counters counters;
     ReportRows rows;
-    Aggregation aggregation(def, options, diag, &counters, &rows);
+    FixedClock clock(0);
+    Aggregation aggregation(def, options, diag, clock, &counters, &rows);
     std::vector<ReferenceRow> reference;  // oldest first
     uint64_t reference_total = 0;
     for (int i = 0; i < 3000; ++i) {

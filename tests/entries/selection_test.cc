@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "entries/aggregation.h"
+#include "entries/clock.h"
 #include "entry_builders.h"
 #include "test_support.h"
 
@@ -270,7 +271,7 @@ class FilterRowsTest : public ::testing::Test {
     Counters counters;
     Diagnostics diag;
     ReportDefinition by_port = testing::WithColumns({kColumnDport});
-    Aggregation aggregation(by_port, options_, diag, &counters, &rows_);
+    Aggregation aggregation(by_port, options_, diag, clock_, &counters, &rows_);
     for (uint32_t port = 4; port <= 6; ++port) {
       LogEntry entry = MakeEntry("10.0.0.1", port);
       entry.count = port;
@@ -292,6 +293,7 @@ class FilterRowsTest : public ::testing::Test {
 
   ReportDefinition definition_;
   Options options_;
+  FixedClock clock_{0};
   ReportRows rows_;
 };
 
