@@ -96,6 +96,5 @@ int main(int argc, char** argv) {
                                                       rows.rows().end());
   tnwk::NullNameCache name_cache;
   tnwk::ReportWriter writer(options, definition, diag, &name_cache, clock);
-  return writer.write_report(ordered, rows.row_count, rows.count_sum,
-                             counters);
+  return writer.write_report(ordered, rows.row_count, rows.count_sum, counters);
 }

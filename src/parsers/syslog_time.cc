@@ -40,8 +40,7 @@ int64_t set_syslog_time(LogEntry& entry, const Clock& clock,
   const int64_t now = clock.MakeTime(&now_copy);
 
   const int month = MonthNumber(month_text);
-  std::tm logged =
-      Breakdown(now_tm.tm_year, month, day, hour, minute, second);
+  std::tm logged = Breakdown(now_tm.tm_year, month, day, hour, minute, second);
   int64_t t = clock.MakeTime(&logged);
   if (t > now) {
     // Rebuild from the logged fields rather than from the breakdown mktime

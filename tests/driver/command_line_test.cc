@@ -48,8 +48,8 @@ TEST(CommandLine, NoArgumentsReadsTheSystemLog) {
 }
 
 TEST(CommandLine, OptionsSetTheirValues) {
-  Parsed p = ParseArgs({"-v", "-v", "-v", "-l", "3", "-m", "4", "-M", "5",
-                        "-o", "out.txt", "-r", "def", "-P", "nfb", "a.log"});
+  Parsed p = ParseArgs({"-v", "-v", "-v", "-l", "3", "-m", "4", "-M", "5", "-o",
+                        "out.txt", "-r", "def", "-P", "nfb", "a.log"});
   EXPECT_EQ(p.result, CommandLineResult::kRun);
   EXPECT_EQ(p.options.verbosity, 3);
   EXPECT_EQ(p.options.single_line, 3u);

@@ -44,7 +44,8 @@ class FakeStages final : public EntrySelector, public EntryAggregator {
     return entry.local_hostname.view() != "excluded";
   }
   void aggregate_entry(const LogEntry& entry) override {
-    aggregated.push_back({entry.count, entry.id, std::string(entry.sname.view())});
+    aggregated.push_back(
+        {entry.count, entry.id, std::string(entry.sname.view())});
   }
   struct Row {
     uint64_t count;
@@ -60,11 +61,10 @@ struct DispatcherTest : ::testing::Test {
   void Build(uint32_t enabled) {
     dispatcher = std::make_unique<Dispatcher>(&entry, &source, enabled, diag,
                                               &stages, &stages);
-    const uint32_t bits[] = {kParserIpchains, kParserNetfilter,
-                             kParserIpfilter, kParserWinXp,
-                             kParserIpfw,     kParserCiscoIos,
-                             kParserCiscoPix, kParserSnort,
-                             kParserNetscreen};
+    const uint32_t bits[] = {
+        kParserIpchains, kParserNetfilter, kParserIpfilter,
+        kParserWinXp,    kParserIpfw,      kParserCiscoIos,
+        kParserCiscoPix, kParserSnort,     kParserNetscreen};
     const char* names[] = {"ipchains", "netfilter", "ipfilter",
                            "winxp",    "ipfw",      "ios",
                            "pix",      "snort",     "netscreen"};

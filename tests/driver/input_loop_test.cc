@@ -38,8 +38,8 @@ struct InputLoopTest : ::testing::Test {
     InputList inputs;
     for (const std::string& n : names) inputs.add_input(n);
     Diagnostics diag(verbosity, err.get());
-    std::FILE* in = fmemopen(const_cast<char*>(stdin_text.data()),
-                             stdin_text.size(), "r");
+    std::FILE* in =
+        fmemopen(const_cast<char*>(stdin_text.data()), stdin_text.size(), "r");
     InputLoop loop(options, diag, &counters, &dispatcher, &source_name, in);
     loop.process_input(inputs);
     std::fclose(in);
@@ -119,10 +119,10 @@ TEST_F(InputLoopTest, SingleLineProcessesThatLineOfEveryInput) {
   Run({dir.WriteFile("a.log", "2 a1\n2 a2\n0 a3\n2 a4\n"),
        dir.WriteFile("b.log", "2 b1\n2 b2\n4 b3\n")});
   ASSERT_EQ(dispatcher.lines.size(), 2u);
-  EXPECT_EQ(dispatcher.lines[0], std::make_pair(std::string("0 a3\n"),
-                                                uint64_t{1}));
-  EXPECT_EQ(dispatcher.lines[1], std::make_pair(std::string("4 b3\n"),
-                                                uint64_t{1}));
+  EXPECT_EQ(dispatcher.lines[0],
+            std::make_pair(std::string("0 a3\n"), uint64_t{1}));
+  EXPECT_EQ(dispatcher.lines[1],
+            std::make_pair(std::string("4 b3\n"), uint64_t{1}));
   EXPECT_EQ(counters.lines_processed, 2u);
 }
 
@@ -154,8 +154,7 @@ TEST_F(InputLoopTest, MissingFileIsReportedAndTheRunGoesOn) {
   std::string missing = dir.path() + "/missing.log";
   Run({missing, dir.WriteFile("b.log", "0\n")});
   EXPECT_EQ(dispatcher.lines.size(), 1u);
-  EXPECT_EQ(err.str(),
-            "gzopen " + missing + ": No such file or directory\n");
+  EXPECT_EQ(err.str(), "gzopen " + missing + ": No such file or directory\n");
 }
 
 TEST_F(InputLoopTest, TruncatedGzipIsReportedAndTheRunGoesOn) {
@@ -163,7 +162,8 @@ TEST_F(InputLoopTest, TruncatedGzipIsReportedAndTheRunGoesOn) {
   for (int i = 0; i < 5000; ++i) text += "0 line " + std::to_string(i) + "\n";
   std::string full = dir.WriteGzipFile("full.gz", text);
   std::string packed = testing::ReadFile(full);
-  std::string cut = dir.WriteFile("cut.gz", packed.substr(0, packed.size() / 2));
+  std::string cut =
+      dir.WriteFile("cut.gz", packed.substr(0, packed.size() / 2));
   Run({cut, dir.WriteFile("next.log", "0 next\n")});
   EXPECT_LT(dispatcher.lines.size(), 5001u);
   EXPECT_EQ(dispatcher.lines.back().first, "0 next\n");
@@ -189,9 +189,12 @@ TEST_F(InputLoopTest, MessagesFollowTheVerbosity) {
   EXPECT_EQ(err.str(),
             ". = accepted\ne = excluded\nr = repeated\n"
             "_ = not packet log entry\n"
-            "Processing input file '" + a + "'\n"
-            "\n"
-            "Done processing input from '" + a + "'\n");
+            "Processing input file '" +
+                a +
+                "'\n"
+                "\n"
+                "Done processing input from '" +
+                a + "'\n");
 }
 
 TEST_F(InputLoopTest, LocationDataIsAnnouncedAsUnavailable) {

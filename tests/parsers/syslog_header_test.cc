@@ -14,7 +14,8 @@ namespace {
 size_t Header(const char* line) { return MatchSyslogHeader(line); }
 
 TEST(SyslogHeader, MatchesEveryDayForm) {
-  EXPECT_EQ(Header("Jan  1 10:11:12 gw rest"), std::strlen("Jan  1 10:11:12 gw"));
+  EXPECT_EQ(Header("Jan  1 10:11:12 gw rest"),
+            std::strlen("Jan  1 10:11:12 gw"));
   EXPECT_EQ(Header("Jan 1 10:11:12 gw"), std::strlen("Jan 1 10:11:12 gw"));
   EXPECT_EQ(Header("Jan 01 10:11:12 gw"), std::strlen("Jan 01 10:11:12 gw"));
   EXPECT_EQ(Header("Jan  11 10:11:12 gw"), std::strlen("Jan  11 10:11:12 gw"));

@@ -13,8 +13,8 @@ using testing::LocalSeconds;
 using testing::ScopedTimeZone;
 
 // The time set_syslog_time gives for a timestamp read at `now`.
-int64_t LoggedAt(int64_t now, const char* month, int day, int hour,
-                 int minute, int second) {
+int64_t LoggedAt(int64_t now, const char* month, int day, int hour, int minute,
+                 int second) {
   FixedClock clock(now);
   LogEntry entry;
   return set_syslog_time(entry, clock, month, day, hour, minute, second);
