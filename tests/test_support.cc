@@ -70,6 +70,27 @@ std::string ReadFile(const std::string& path) {
                      std::istreambuf_iterator<char>());
 }
 
+std::string RandomLine(std::mt19937& random,
+                       const std::vector<std::string>& pieces) {
+  std::string line;
+  while (line.size() < 1023) {
+    switch (random() % 4) {
+      case 0:  // a random byte, never the terminator
+        line += static_cast<char>(1 + random() % 255);
+        break;
+      case 1: {  // a piece cut short
+        const std::string& piece = pieces[random() % pieces.size()];
+        line += piece.substr(0, random() % (piece.size() + 1));
+        break;
+      }
+      default:
+        line += pieces[random() % pieces.size()];
+    }
+    if (random() % 16 == 0) break;
+  }
+  return line.substr(0, 1023);
+}
+
 long long LocalSeconds(int year, int month, int day, int hour, int minute,
                        int second) {
   std::tm tm{};

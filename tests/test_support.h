@@ -2,8 +2,10 @@
 #define TNWK_TESTS_TEST_SUPPORT_H_
 
 #include <cstdio>
+#include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tnwk::testing {
 
@@ -55,6 +57,12 @@ class TempDir {
 
 // The whole contents of the file at `path` (empty when it cannot be read).
 std::string ReadFile(const std::string& path);
+
+// A line of at most 1023 characters, never holding a NUL, spliced from
+// `pieces` (whole or cut short) and random bytes: input for robustness tests
+// of the scanners and readers.
+std::string RandomLine(std::mt19937& random,
+                       const std::vector<std::string>& pieces);
 
 // Seconds since the epoch of a local calendar time in the current TZ.
 long long LocalSeconds(int year, int month, int day, int hour, int minute,
