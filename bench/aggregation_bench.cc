@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/clock.h"
 #include "entries/aggregation.h"
-#include "entries/clock.h"
 
 namespace {
 

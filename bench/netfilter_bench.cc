@@ -12,9 +12,9 @@
 #include <random>
 #include <string>
 
+#include "base/clock.h"
+#include "base/diagnostics.h"
 #include "driver/line_reader.h"
-#include "entries/clock.h"
-#include "entries/diagnostics.h"
 #include "entries/log_entry.h"
 #include "parsers/netfilter_parser.h"
 
@@ -146,7 +146,7 @@ void BM_ReadAndParseLines(benchmark::State& state) {
     while (char* line = reader.Next()) {
       ++lines;
       if (parser.ParseEntry(line, static_cast<uint64_t>(lines)) ==
-          kLineAccepted) {
+          LineResult::kAccepted) {
         ++accepted;
       }
     }

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "base/clock.h"
 #include "driver/dispatcher.h"
 #include "entries/aggregation.h"
-#include "entries/clock.h"
 #include "entries/counters.h"
+#include "entries/options.h"
+#include "entries/report_definition.h"
 #include "entries/report_rows.h"
 #include "entries/selection.h"
 #include "parsers/netfilter_parser.h"
-#include "reportdef/options.h"
-#include "reportdef/report_definition.h"
 
 namespace {
 

@@ -2,24 +2,15 @@
 
 #include <unistd.h>
 
-#include "parsers/numbers.h"
+#include "base/numbers.h"
+#include "parsers/dialect_table.h"
 
 namespace tnwk {
 
 namespace {
 
-constexpr const char kVersion[] = "tarnwick 1.1.3";
-
-struct ParserLetter {
-  char letter;
-  uint32_t bit;
-};
-
-constexpr ParserLetter kParserLetters[] = {
-    {'i', kParserIpchains}, {'n', kParserNetfilter}, {'f', kParserIpfilter},
-    {'w', kParserWinXp},    {'b', kParserIpfw},      {'c', kParserCiscoIos},
-    {'p', kParserCiscoPix}, {'s', kParserSnort},     {'e', kParserNetscreen},
-};
+// The version comes from the build, which keeps it in one place.
+constexpr const char kVersion[] = "tarnwick " TNWK_VERSION;
 
 uint64_t ReadNumber(const char* text) {
   // The command line's numbers are read like atol, negative ones included.
@@ -127,14 +118,10 @@ bool ApplyParserLetters(Options* options, const Diagnostics& diag) {
   if (options->parser_letters.empty()) return true;
   options->enabled_parsers = 0;
   for (const char c : options->parser_letters.view()) {
-    bool known = false;
-    for (const ParserLetter& p : kParserLetters) {
-      if (p.letter == c) {
-        options->enabled_parsers |= p.bit;
-        known = true;
-      }
-    }
-    if (!known) {
+    const Dialect* dialect = DialectByLetter(c);
+    if (dialect != nullptr) {
+      options->enabled_parsers |= dialect->bit;
+    } else {
       diag.Print("Unknown parser: '%c'.\n", c);
       return false;
     }

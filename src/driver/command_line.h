@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
+#include "base/diagnostics.h"
 #include "driver/input_list.h"
-#include "entries/diagnostics.h"
-#include "reportdef/options.h"
+#include "entries/options.h"
 
 namespace tnwk {
 

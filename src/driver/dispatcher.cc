@@ -1,11 +1,9 @@
 #include "driver/dispatcher.h"
 
-#include <bit>
 #include <cstdio>
 #include <cstring>
 
-#include "parsers/numbers.h"
-#include "reportdef/options.h"
+#include "base/numbers.h"
 
 namespace tnwk {
 
@@ -13,29 +11,6 @@ namespace {
 
 constexpr char kLastRepeated[] = " last message repeated ";
 constexpr char kRepeated[] = " message repeated ";
-
-// The marker tests, in the order they are tried. The Windows XP firewall
-// log has no marker: its parser takes every line that gets that far, so a
-// snort line reaches the snort parser only when that parser is disabled.
-struct Marker {
-  uint32_t bit;
-  const char* first;
-  const char* second;  // an alternative marker, or null
-};
-
-constexpr Marker kMarkers[] = {
-    {kParserIpchains, " kernel: Packet log: ", nullptr},
-    {kParserNetfilter, " OUT=", nullptr},
-    {kParserCiscoIos, "%SEC-6-IPACCESSLOG", nullptr},
-    {kParserIpfilter, " ipmon[", nullptr},
-    {kParserIpfw, " ipfw: ", nullptr},
-    {kParserCiscoPix, "%PIX-", "%FWSM-"},
-    {kParserNetscreen, " NetScreen ", nullptr},
-    {kParserWinXp, "", nullptr},
-    {kParserSnort, " snort", nullptr},
-};
-
-int ParserIndex(uint32_t bit) { return std::countr_zero(bit); }
 
 // Cuts " message repeated N times: [" out of the line, leaving one blank in
 // its place (none when the message itself starts with one), and removes the
@@ -64,20 +39,22 @@ Dispatcher::Dispatcher(LogEntry* entry, const FixedText<256>* source_name,
       aggregator_(aggregator) {}
 
 void Dispatcher::SetParser(uint32_t bit, DialectParser* parser) {
-  parsers_[ParserIndex(bit)] = parser;
+  for (size_t i = 0; i < kDialectCount; ++i) {
+    if (kDialects[i].bit == bit) parsers_[i] = parser;
+  }
 }
 
 void Dispatcher::Mark(const char* mark) const {
   if (diag_.At(5)) std::fputs(mark, diag_.stream());
 }
 
-int Dispatcher::classify_line(char* line, uint64_t line_no) {
-  int result = Classify(line, line_no);
-  last_line_accepted_ = result == kLineAccepted;
+LineResult Dispatcher::classify_line(char* line, uint64_t line_no) {
+  LineResult result = Classify(line, line_no);
+  last_line_accepted_ = result == LineResult::kAccepted;
   return result;
 }
 
-int Dispatcher::Classify(char* line, uint64_t line_no) {
+LineResult Dispatcher::Classify(char* line, uint64_t line_no) {
   int repeat = 0;
   if (const char* last = std::strstr(line, kLastRepeated)) {
     if (last_line_accepted_) return RepeatLastEntry(line, last);
@@ -91,19 +68,19 @@ int Dispatcher::Classify(char* line, uint64_t line_no) {
   DialectParser* parser = ParserFor(line);
   if (parser == nullptr) {
     Mark("_");
-    return kLineNotPacketLog;
+    return LineResult::kNotPacketLog;
   }
-  int result = parser->ParseEntry(line, line_no);
-  if (result == kLineNotPacketLog) {
+  LineResult result = parser->ParseEntry(line, line_no);
+  if (result == LineResult::kNotPacketLog) {
     Mark("_");
-    return kLineNotPacketLog;
+    return LineResult::kNotPacketLog;
   }
-  if (result != kLineAccepted) return result;
+  if (result != LineResult::kAccepted) return result;
 
   if (repeat != 0) entry_->count = static_cast<uint64_t>(repeat);
   if (!selector_->select_entry(*entry_)) {
     Mark("e");
-    return kLineExcluded;
+    return LineResult::kExcluded;
   }
   last_count_ = static_cast<int32_t>(static_cast<uint32_t>(entry_->count));
   entry_->sname.Set(source_name_->view());
@@ -111,40 +88,41 @@ int Dispatcher::Classify(char* line, uint64_t line_no) {
   aggregator_->aggregate_entry(*entry_);
   if (repeat != 0) Mark("r");
   Mark(".");
-  return kLineAccepted;
+  return LineResult::kAccepted;
 }
 
-int Dispatcher::RepeatLastEntry(const char* line, const char* marker) {
+LineResult Dispatcher::RepeatLastEntry(const char* line, const char* marker) {
   char month[4], time[9], host[33], rest[1024];
   int day;
   if (std::sscanf(line, "%3s %2d %8s %32s %1023s", month, &day, time, host,
                   rest) != 5 ||
       std::strncmp(host, entry_->local_hostname.c_str(), 33) != 0) {
     Mark("_");
-    return kLineNotPacketLog;
+    return LineResult::kNotPacketLog;
   }
   int repeat = CheckedAtoi(marker + sizeof kLastRepeated - 1);
   if (repeat <= 0) {
     // "repeated 0 times" stands for no packet at all.
     Mark("_");
-    return kLineNotPacketLog;
+    return LineResult::kNotPacketLog;
   }
   // The entry still holds the last accepted line, its name and number too.
   entry_->count = static_cast<uint64_t>(static_cast<int64_t>(last_count_) *
                                         static_cast<int64_t>(repeat));
   aggregator_->aggregate_entry(*entry_);
   Mark("r");
-  return kLineAccepted;
+  return LineResult::kAccepted;
 }
 
 DialectParser* Dispatcher::ParserFor(const char* line) const {
-  for (const Marker& m : kMarkers) {
-    if (!(enabled_parsers_ & m.bit)) continue;
-    if (std::strstr(line, m.first) != nullptr ||
-        (m.second != nullptr && std::strstr(line, m.second) != nullptr)) {
+  for (size_t i = 0; i < kDialectCount; ++i) {
+    const Dialect& d = kDialects[i];
+    if (!(enabled_parsers_ & d.bit)) continue;
+    if (std::strstr(line, d.marker) != nullptr ||
+        (d.alt_marker != nullptr &&
+         std::strstr(line, d.alt_marker) != nullptr)) {
       // A dialect whose parser is missing still claims its lines.
-      DialectParser* parser = parsers_[ParserIndex(m.bit)];
-      return parser;
+      return parsers_[i];
     }
   }
   return nullptr;

@@ -4,12 +4,13 @@
 #include <array>
 #include <cstdint>
 
+#include "base/diagnostics.h"
+#include "base/fixed_text.h"
 #include "driver/input_loop.h"
-#include "entries/diagnostics.h"
 #include "entries/entry_stages.h"
-#include "entries/fixed_text.h"
 #include "entries/log_entry.h"
 #include "parsers/dialect_parser.h"
+#include "parsers/dialect_table.h"
 
 namespace tnwk {
 
@@ -24,19 +25,20 @@ class Dispatcher final : public LineDispatcher {
              uint32_t enabled_parsers, const Diagnostics& diag,
              EntrySelector* selector, EntryAggregator* aggregator);
 
-  // Installs the parser of the dialect whose enabled_parsers bit is `bit`.
+  // Installs the parser of the dialect whose enabled_parsers bit is `bit`
+  // (null: the dialect's lines are "not a packet-log line").
   void SetParser(uint32_t bit, DialectParser* parser);
 
-  // Returns 0 accepted, 2 not a packet-log line, 3 wrong format (or any
-  // other code the parser gave), 4 excluded. `line` may be rewritten (the
+  // Returns kAccepted, kNotPacketLog, kWrongFormat (or whatever else the
+  // parser gave) or kExcluded. `line` may be rewritten (the
   // wrapper of a " message repeated " line is cut out).
-  int classify_line(char* line, uint64_t line_no) override;
+  LineResult classify_line(char* line, uint64_t line_no) override;
 
   uint64_t current_line_no() const { return current_line_no_; }
 
  private:
-  int Classify(char* line, uint64_t line_no);
-  int RepeatLastEntry(const char* line, const char* marker);
+  LineResult Classify(char* line, uint64_t line_no);
+  LineResult RepeatLastEntry(const char* line, const char* marker);
   DialectParser* ParserFor(const char* line) const;
   void Mark(const char* mark) const;
 
@@ -46,8 +48,8 @@ class Dispatcher final : public LineDispatcher {
   const Diagnostics& diag_;
   EntrySelector* selector_;
   EntryAggregator* aggregator_;
-  // One parser per enabled_parsers bit, indexed by the bit's position.
-  std::array<DialectParser*, 9> parsers_{};
+  // The parser of each row of kDialects.
+  std::array<DialectParser*, kDialectCount> parsers_{};
 
   bool last_line_accepted_ = false;
   int32_t last_count_ = 0;

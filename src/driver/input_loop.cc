@@ -89,20 +89,18 @@ void InputLoop::ProcessLines(LineReader& reader, const char* name) {
   while (line != nullptr) {
     ++line_no;
     switch (dispatcher_->classify_line(line, line_no)) {
-      case kLineAccepted:
+      case LineResult::kAccepted:
         ++counters_->lines_matched;
         ++counters_->total_matched;
         break;
-      case kLineNotPacketLog:
+      case LineResult::kNotPacketLog:
         ++counters_->lines_not_packet_log;
         break;
-      case kLineWrongFormat:
+      case LineResult::kWrongFormat:
         ++counters_->lines_wrong_format;
         break;
-      case kLineExcluded:
+      case LineResult::kExcluded:
         ++counters_->lines_excluded;
-        break;
-      default:
         break;
     }
     if (options_.single_line != 0) break;

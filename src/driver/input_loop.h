@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "base/diagnostics.h"
+#include "base/fixed_text.h"
 #include "driver/input_list.h"
 #include "driver/line_reader.h"
 #include "entries/counters.h"
-#include "entries/diagnostics.h"
-#include "entries/fixed_text.h"
-#include "reportdef/options.h"
+#include "entries/options.h"
+#include "parsers/dialect_parser.h"
 
 namespace tnwk {
 
@@ -18,9 +19,8 @@ class LineDispatcher {
  public:
   virtual ~LineDispatcher() = default;
   // Handles one line (terminated, modifiable, at most 1023 characters) with
-  // its number; returns its result code (0 accepted, 2 not a packet-log
-  // line, 3 wrong format, 4 excluded; anything else is not counted).
-  virtual int classify_line(char* line, uint64_t line_no) = 0;
+  // its number; returns what the line came to, which the loop counts.
+  virtual LineResult classify_line(char* line, uint64_t line_no) = 0;
 };
 
 // Reads the inputs one after another, line by line, hands every line to the

@@ -6,24 +6,24 @@
 #include <new>
 #include <vector>
 
+#include "base/clock.h"
+#include "base/diagnostics.h"
 #include "driver/command_line.h"
 #include "driver/dispatcher.h"
 #include "driver/input_list.h"
 #include "driver/input_loop.h"
 #include "driver/report_output.h"
 #include "entries/aggregation.h"
-#include "entries/clock.h"
 #include "entries/counters.h"
-#include "entries/diagnostics.h"
 #include "entries/log_entry.h"
+#include "entries/options.h"
+#include "entries/report_definition.h"
 #include "entries/report_rows.h"
 #include "entries/selection.h"
 #include "entries/sorting.h"
-#include "parsers/netfilter_parser.h"
+#include "parsers/dialect_table.h"
 #include "reportdef/definition_context.h"
 #include "reportdef/definition_reader.h"
-#include "reportdef/options.h"
-#include "reportdef/report_definition.h"
 #include "resolve/name_cache.h"
 
 namespace {
@@ -79,12 +79,14 @@ int main(int argc, char** argv) {
   {
     tnwk::LogEntry current_entry;
     tnwk::ParserEnvironment parser_env{&current_entry, &clock, &diag};
-    tnwk::NetfilterParser netfilter(parser_env);
+    tnwk::ParserSet parsers(parser_env);
     tnwk::FixedText<256> source_name;
     tnwk::Dispatcher dispatcher(&current_entry, &source_name,
                                 options.enabled_parsers, diag, &selection,
                                 &aggregation);
-    dispatcher.SetParser(tnwk::kParserNetfilter, &netfilter);
+    for (const tnwk::Dialect& dialect : tnwk::kDialects) {
+      dispatcher.SetParser(dialect.bit, parsers.Get(dialect.bit));
+    }
     tnwk::InputLoop loop(options, diag, &counters, &dispatcher, &source_name);
     loop.process_input(inputs);
   }

@@ -3,7 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
-#include "reportdef/field_keywords.h"
+#include "entries/field_keywords.h"
 
 namespace tnwk {
 namespace {

@@ -3,21 +3,14 @@
 
 #include <cstdint>
 
+#include "base/fixed_text.h"
+#include "base/ip_protocol.h"
 #include "driver/report_stream.h"
-#include "entries/fixed_text.h"
 #include "entries/log_entry.h"
 #include "resolve/name_cache.h"
 #include "resolve/system_names.h"
 
 namespace tnwk {
-
-// IP protocol numbers that decide which cells a row prints.
-inline constexpr uint8_t kProtocolIcmp = 1;
-inline constexpr uint8_t kProtocolTcp = 6;
-inline constexpr uint8_t kProtocolUdp = 17;
-inline constexpr uint8_t kProtocolEsp = 50;
-inline constexpr uint8_t kProtocolAh = 51;
-inline constexpr uint8_t kProtocolIcmpv6 = 58;
 
 // The tcp_options cell text of TCP flags `flags`: six letters "safrpu" with
 // "-" for each clear flag when any of ACK, FIN, RST, PSH, URG is set;

@@ -6,7 +6,7 @@
 
 #include "driver/report_cells.h"
 #include "driver/report_stream.h"
-#include "reportdef/field_keywords.h"
+#include "entries/field_keywords.h"
 
 namespace tnwk {
 

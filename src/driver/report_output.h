@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <span>
 
-#include "entries/clock.h"
+#include "base/clock.h"
+#include "base/diagnostics.h"
 #include "entries/counters.h"
-#include "entries/diagnostics.h"
 #include "entries/log_entry.h"
-#include "reportdef/options.h"
-#include "reportdef/report_definition.h"
+#include "entries/options.h"
+#include "entries/report_definition.h"
 #include "resolve/name_cache.h"
 
 namespace tnwk {

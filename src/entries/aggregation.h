@@ -3,15 +3,15 @@
 
 #include <cstdint>
 
-#include "entries/clock.h"
+#include "base/clock.h"
+#include "base/diagnostics.h"
 #include "entries/counters.h"
-#include "entries/diagnostics.h"
 #include "entries/entry_stages.h"
 #include "entries/log_entry.h"
+#include "entries/options.h"
+#include "entries/report_definition.h"
 #include "entries/report_rows.h"
 #include "entries/row_index.h"
-#include "reportdef/options.h"
-#include "reportdef/report_definition.h"
 
 namespace tnwk {
 

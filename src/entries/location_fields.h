@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
+#include "entries/field_keywords.h"
 #include "entries/log_entry.h"
-#include "reportdef/field_keywords.h"
 
 namespace tnwk {
 

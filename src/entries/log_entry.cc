@@ -1,6 +1,14 @@
 #include "entries/log_entry.h"
 
+#include "base/address_parser.h"
+
 namespace tnwk {
+
+int ParseAddressInto(uint16_t family, const char* text, AddressBlock* block,
+                     const Diagnostics& diag) {
+  return parse_ip_address(family, text, &block->v4, block->v6,
+                          block->text.data(), diag);
+}
 
 const LocationRecord kEmptyLocation;
 const AsRecord kEmptyAs;

@@ -3,8 +3,9 @@
 
 #include <cstdint>
 
-#include "entries/address_family.h"
-#include "entries/fixed_text.h"
+#include "base/address_family.h"
+#include "base/diagnostics.h"
+#include "base/fixed_text.h"
 
 namespace tnwk {
 
@@ -52,6 +53,10 @@ struct AddressBlock {
   uint8_t v6[16] = {};
   FixedText<46> text;
 };
+
+// parse_ip_address into one address block (its three forms side by side).
+int ParseAddressInto(uint16_t family, const char* text, AddressBlock* block,
+                     const Diagnostics& diag);
 
 // Every field of a log entry that is not free text, in record order. Both
 // LogEntry and ReportEntry carry these, so a row is made by plain copy.

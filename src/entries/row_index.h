@@ -8,7 +8,7 @@
 
 #include "entries/large_block.h"
 #include "entries/log_entry.h"
-#include "reportdef/report_definition.h"
+#include "entries/report_definition.h"
 
 namespace tnwk {
 

@@ -5,16 +5,11 @@
 
 #include <cstring>
 
+#include "base/ip_protocol.h"
+
 namespace tnwk {
 
 namespace {
-
-constexpr uint8_t kProtocolIcmp = 1;
-constexpr uint8_t kProtocolTcp = 6;
-constexpr uint8_t kProtocolUdp = 17;
-constexpr uint8_t kProtocolEsp = 50;
-constexpr uint8_t kProtocolAh = 51;
-constexpr uint8_t kProtocolIcmpv6 = 58;
 
 enum class RangeLookup { kNotRange, kGuarded, kValue };
 

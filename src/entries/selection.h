@@ -4,12 +4,12 @@
 #include <array>
 #include <cstdint>
 
-#include "entries/diagnostics.h"
+#include "base/diagnostics.h"
 #include "entries/entry_stages.h"
 #include "entries/log_entry.h"
+#include "entries/options.h"
+#include "entries/report_definition.h"
 #include "entries/report_rows.h"
-#include "reportdef/options.h"
-#include "reportdef/report_definition.h"
 
 namespace tnwk {
 

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <deque>
 
-#include "entries/diagnostics.h"
+#include "base/diagnostics.h"
 #include "entries/log_entry.h"
+#include "entries/report_definition.h"
 #include "entries/report_rows.h"
-#include "reportdef/report_definition.h"
 
 namespace tnwk {
 

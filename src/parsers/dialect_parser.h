@@ -1,19 +1,24 @@
 #ifndef TNWK_PARSERS_DIALECT_PARSER_H_
 #define TNWK_PARSERS_DIALECT_PARSER_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
-#include "entries/clock.h"
-#include "entries/diagnostics.h"
+#include "base/clock.h"
+#include "base/diagnostics.h"
 #include "entries/log_entry.h"
 
 namespace tnwk {
 
-// Line result codes shared by the parsers and the dispatcher.
-inline constexpr int kLineAccepted = 0;
-inline constexpr int kLineNotPacketLog = 2;
-inline constexpr int kLineWrongFormat = 3;
-inline constexpr int kLineExcluded = 4;
+// What a line came to, for the dispatcher and the input loop that counts it.
+// The numbers are the documented result codes.
+enum class LineResult {
+  kAccepted = 0,      // complete entry: selected and aggregated
+  kNotPacketLog = 2,  // not a packet-log line of the dialect
+  kWrongFormat = 3,   // parse error: the line is ignored
+  kExcluded = 4,      // complete, but the selection turned it away
+};
 
 // parse_status bit that every dialect uses for "a syslog header with a valid
 // date was seen".
@@ -27,8 +32,17 @@ struct ParserEnvironment {
   const Diagnostics* diag;
 };
 
-// One firewall log dialect. A parser object keeps its scanner state (the
-// start condition) from one line to the next; it is not re-entrant.
+// The wording of a dialect's unrecognized-token and -character messages.
+enum class TokenReportStyle {
+  kPlain,      // "Unrecognized token: %s\n"
+  kLine,       // "Unrecognized token: %s, line %lu\n"
+  kLineColon,  // "Unrecognized token: %s, line: %lu\n"
+};
+
+// One firewall log dialect, and the parts that every dialect's scanner
+// shares: the token text, the syslog date readers with their remembered
+// timestamp, and the diagnostics. A parser object keeps its scanner state
+// from one line to the next; it is not re-entrant. Nothing here allocates.
 class DialectParser {
  public:
   explicit DialectParser(const ParserEnvironment& env) : env_(env) {}
@@ -37,35 +51,92 @@ class DialectParser {
   DialectParser& operator=(const DialectParser&) = delete;
 
   // The parse entry: resets the current entry, scans `line` (terminated, as
-  // read from the input) and fills the entry. Returns kLineAccepted when the
-  // entry is complete, kLineNotPacketLog when the line is not a packet-log
-  // line of this dialect, kLineWrongFormat on a parse error (after printing
-  // the dialect's parse error diagnostics). `line_no` is used in messages.
-  virtual int ParseEntry(const char* line, uint64_t line_no) = 0;
+  // read from the input) and fills the entry. Returns kAccepted when the
+  // entry is complete, kNotPacketLog when the line is not a packet-log line
+  // of this dialect, kWrongFormat on a parse error (after printing the
+  // dialect's parse error diagnostics). `line_no` is used in messages.
+  virtual LineResult ParseEntry(const char* line, uint64_t line_no) = 0;
 
   uint32_t parse_status() const { return parse_status_; }
 
  protected:
+  // A line holds at most 1023 characters, so any token fits.
+  static constexpr size_t kTokenSize = 1024;
+
   LogEntry& entry() { return *env_.entry; }
   const Clock& clock() const { return *env_.clock; }
   const Diagnostics& diag() const { return *env_.diag; }
+  uint64_t line_no() const { return line_no_; }
 
-  // The header-with-host action: reads `token` with
-  // "%3s %2d %2d:%2d:%2d %32s"; only when all six values convert does it set
-  // the date and local_hostname and the kStatusHeader bit. Returns whether it
-  // did.
-  bool ReadSyslogHeader(const char* token);
+  // Steps 1 and 2 of every parse entry: parse_status to 0, the current
+  // entry reset, the line number kept for the token diagnostics.
+  void BeginLine(uint64_t line_no);
+
+  // The token [begin, end) as a terminated string, cut to kTokenSize - 1
+  // characters. Valid until the next call.
+  const char* TokenText(const unsigned char* begin, const unsigned char* end);
+
+  // Header actions on a token matched by the shared building blocks.
+  //
+  // ReadSyslogDate: "Mmm dd hh:mm:ss" (DATE) and, with `with_host`, " host";
+  // without a host local_hostname becomes "-". Reads by position what
+  // sscanf "%3s %2d %2d:%2d:%2d %32s" reads, sets local_time (a future date
+  // goes to the previous year) and the kStatusHeader bit.
+  void ReadSyslogDate(const unsigned char* begin, const unsigned char* end,
+                      bool with_host);
+  // SYSLOG_HEADER, whose host may be empty: with a host, as ReadSyslogDate;
+  // with an empty host nothing is set. Returns whether the date was taken.
+  bool ReadSyslogHeader(const unsigned char* begin, const unsigned char* end);
+  // The year-first forms "2014:01:02-10:11:12 host" and
+  // "2014-01-02T10:11:12[.fraction](Z|+hh:mm) host": the date and time are
+  // read as local time, the host into local_hostname; sets kStatusHeader.
+  void ReadCalendarTime(const unsigned char* begin, const unsigned char* end);
+  // The date builder behind a remembered timestamp: lines come in bursts
+  // that share one, and mktime costs more than scanning a whole line.
+  // `month` counts from 0 for January; `year` is -1 for a syslog date,
+  // whose year follows from the present. Sets and returns local_time.
+  int64_t SetLocalTime(int year, int month, int day, int hour, int minute,
+                       int second);
+
+  // The catch-all rules' messages for the token [begin, end), `what` being
+  // "token" or "character", written at verbosity `level` or above.
+  void ReportUnrecognized(TokenReportStyle style, unsigned level,
+                          const char* what, const unsigned char* begin,
+                          const unsigned char* end);
 
   // "<dialect> parse error in line %lu, ignoring.\n" at verbosity 5, then
   // "input was: \"%s\"\n" with the line at verbosity 6.
-  void ReportParseError(const char* dialect, const char* line,
-                        uint64_t line_no) const;
+  void ReportParseError(const char* dialect, const char* line) const;
 
   uint32_t parse_status_ = 0;
 
  private:
+  struct DateKey {
+    int64_t now;  // only for a date without a year
+    int year;     // -1: no year
+    int month, day, hour, minute, second;
+    bool operator==(const DateKey&) const = default;
+  };
+
   ParserEnvironment env_;
+  uint64_t line_no_ = 0;
+  bool date_cached_ = false;
+  DateKey date_key_{};
+  int64_t date_time_ = 0;
+  char token_[kTokenSize];
 };
+
+// [begin, end) as a view, for the bounded copies into text fields.
+inline std::string_view View(const unsigned char* begin,
+                             const unsigned char* end) {
+  return std::string_view(reinterpret_cast<const char*>(begin),
+                          static_cast<size_t>(end - begin));
+}
+
+// The value of two decimal digits at `p`.
+inline int TwoDigits(const unsigned char* p) {
+  return (p[0] - '0') * 10 + p[1] - '0';
+}
 
 }  // namespace tnwk
 

@@ -38,36 +38,22 @@ inline constexpr uint32_t kNetfilterType = 0x80;
 // through the kernel log into syslog: a syslog header (or an ISO or
 // year-first timestamp), an optional kernel tag and log prefix, then KEY=value
 // fields. ParseEntry scans the line in place, stops at the first newline or
-// at the terminating NUL, sets count to 1 and returns kLineAccepted when the
-// fields the protocol needs were all seen, otherwise kLineWrongFormat after
-// the "netfilter parse error" diagnostics. It never returns
-// kLineNotPacketLog. The start condition carries over from one line to the
-// next; nothing is allocated per line.
+// at the terminating NUL, sets count to 1 and returns kAccepted when the
+// fields the protocol needs were all seen, otherwise kWrongFormat after
+// the "netfilter parse error" diagnostics. It never returns kNotPacketLog. The
+// start condition carries over from one line to the next; nothing is allocated
+// per line.
 class NetfilterParser final : public DialectParser {
  public:
   explicit NetfilterParser(const ParserEnvironment& env) : DialectParser(env) {}
 
-  int ParseEntry(const char* line, uint64_t line_no) override;
+  LineResult ParseEntry(const char* line, uint64_t line_no) override;
 
   NetfilterCondition condition() const { return condition_; }
 
  private:
-  // A line holds at most 1023 characters, so any token fits.
-  static constexpr size_t kTokenSize = 1024;
-
   // Runs the token rules over `line` until a newline or the NUL.
   void Scan(const unsigned char* line);
-
-  // The token [begin, end) as a terminated string in token_.
-  const char* TokenText(const unsigned char* begin, const unsigned char* end);
-
-  // Header actions. ReadSyslogDate takes "Mmm dd hh:mm:ss" and, with
-  // `with_host`, " host" (otherwise local_hostname is "-");
-  // ReadCalendarTime the year-first forms "2014:01:02-10:11:12 host" and
-  // "2014-01-02T10:11:12.123+01:00 host".
-  void ReadSyslogDate(const unsigned char* begin, const unsigned char* end,
-                      bool with_host);
-  void ReadCalendarTime(const unsigned char* begin, const unsigned char* end);
 
   // The log prefix token: a blank, the prefix, "IN=" and an interface name.
   // Returns where scanning resumes.
@@ -75,26 +61,8 @@ class NetfilterParser final : public DialectParser {
                                      const unsigned char* end);
 
   void ReadProtocol(const char* word);
-  void ReportUnrecognized(const char* what, const unsigned char* begin,
-                          const unsigned char* end);
-
-  // The last timestamp and the time it gave. Lines come in bursts that share
-  // a timestamp, and the date builder's mktime calls cost more than scanning
-  // the whole line. The result depends only on the fields and, for a syslog
-  // date without a year, on the present second.
-  struct DateKey {
-    int64_t now;
-    int year;  // -1: no year, the date builder infers it from now
-    int month, day, hour, minute, second;
-    bool operator==(const DateKey&) const = default;
-  };
 
   NetfilterCondition condition_ = NetfilterCondition::INITIAL;
-  bool date_cached_ = false;
-  DateKey date_key_{};
-  int64_t date_time_ = 0;
-  uint64_t line_no_ = 0;
-  char token_[kTokenSize];
 };
 
 }  // namespace tnwk

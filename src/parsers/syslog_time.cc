@@ -34,12 +34,24 @@ int MonthNumber(std::string_view month_text) {
 int64_t set_syslog_time(LogEntry& entry, const Clock& clock,
                         std::string_view month_text, int day, int hour,
                         int minute, int second) {
+  entry.local_time =
+      SyslogTime(clock, MonthNumber(month_text), day, hour, minute, second);
+  return entry.local_time;
+}
+
+int64_t CalendarTime(const Clock& clock, int year, int month, int day, int hour,
+                     int minute, int second) {
+  std::tm tm = Breakdown(year - 1900, month - 1, day, hour, minute, second);
+  return clock.MakeTime(&tm);
+}
+
+int64_t SyslogTime(const Clock& clock, int month, int day, int hour, int minute,
+                   int second) {
   std::tm now_tm{};
   clock.LocalTime(clock.Now(), &now_tm);
   std::tm now_copy = now_tm;
   const int64_t now = clock.MakeTime(&now_copy);
 
-  const int month = MonthNumber(month_text);
   std::tm logged = Breakdown(now_tm.tm_year, month, day, hour, minute, second);
   int64_t t = clock.MakeTime(&logged);
   if (t > now) {
@@ -50,7 +62,6 @@ int64_t set_syslog_time(LogEntry& entry, const Clock& clock,
         Breakdown(now_tm.tm_year - 1, month, day, hour, minute, second);
     t = clock.MakeTime(&previous);
   }
-  entry.local_time = t;
   return t;
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "entries/clock.h"
+#include "base/clock.h"
 #include "entries/log_entry.h"
 
 namespace tnwk {
@@ -21,6 +21,16 @@ int MonthNumber(std::string_view month_text);
 int64_t set_syslog_time(LogEntry& entry, const Clock& clock,
                         std::string_view month_text, int day, int hour,
                         int minute, int second);
+
+// The time the date builder gives for month number `month` (0 to 11),
+// without touching an entry.
+int64_t SyslogTime(const Clock& clock, int month, int day, int hour, int minute,
+                   int second);
+
+// Local calendar time with a year (the year as written, month 1 to 12; out
+// of range fields are normalised as mktime does) to seconds.
+int64_t CalendarTime(const Clock& clock, int year, int month, int day, int hour,
+                     int minute, int second);
 
 }  // namespace tnwk
 

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "entries/address_family.h"
-#include "parsers/address_parser.h"
-#include "parsers/numbers.h"
+#include "base/address_family.h"
+#include "base/address_parser.h"
+#include "base/numbers.h"
 #include "reportdef/value_parsers.h"
 
 namespace tnwk {

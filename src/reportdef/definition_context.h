@@ -1,10 +1,10 @@
 #ifndef TNWK_REPORTDEF_DEFINITION_CONTEXT_H_
 #define TNWK_REPORTDEF_DEFINITION_CONTEXT_H_
 
-#include "entries/clock.h"
-#include "entries/diagnostics.h"
-#include "reportdef/options.h"
-#include "reportdef/report_definition.h"
+#include "base/clock.h"
+#include "base/diagnostics.h"
+#include "entries/options.h"
+#include "entries/report_definition.h"
 
 namespace tnwk {
 

@@ -1,9 +1,9 @@
 #ifndef TNWK_REPORTDEF_DEFINITION_DUMP_H_
 #define TNWK_REPORTDEF_DEFINITION_DUMP_H_
 
-#include "entries/clock.h"
-#include "entries/diagnostics.h"
-#include "reportdef/report_definition.h"
+#include "base/clock.h"
+#include "base/diagnostics.h"
+#include "entries/report_definition.h"
 
 namespace tnwk {
 

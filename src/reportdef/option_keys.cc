@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "parsers/numbers.h"
+#include "base/numbers.h"
 #include "reportdef/value_parsers.h"
 
 namespace tnwk {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "entries/diagnostics.h"
+#include "base/diagnostics.h"
 
 namespace tnwk {
 

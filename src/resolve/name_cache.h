@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "entries/fixed_text.h"
+#include "base/fixed_text.h"
 #include "entries/log_entry.h"
 
 namespace tnwk {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "entries/address_family.h"
+#include "base/address_family.h"
 
 namespace tnwk {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "reportdef/options.h"
+#include "entries/options.h"
 #include "test_support.h"
 
 namespace tnwk {
@@ -21,16 +21,16 @@ class FakeParser final : public DialectParser {
   FakeParser(const ParserEnvironment& env, std::string name,
              std::vector<std::string>* calls)
       : DialectParser(env), name_(std::move(name)), calls_(calls) {}
-  int ParseEntry(const char* line, uint64_t) override {
+  LineResult ParseEntry(const char* line, uint64_t) override {
     calls_->push_back(name_ + ":" + line);
     reset_current_entry(entry());
     char host[33] = "";
     std::sscanf(line, "%*s %*s %*s %32s", host);
     entry().local_hostname.Set(host);
     entry().count = 1;
-    if (std::strstr(line, "BAD")) return kLineWrongFormat;
-    if (std::strstr(line, "NOPE")) return kLineNotPacketLog;
-    return kLineAccepted;
+    if (std::strstr(line, "BAD")) return LineResult::kWrongFormat;
+    if (std::strstr(line, "NOPE")) return LineResult::kNotPacketLog;
+    return LineResult::kAccepted;
   }
 
  private:
@@ -61,22 +61,15 @@ struct DispatcherTest : ::testing::Test {
   void Build(uint32_t enabled) {
     dispatcher = std::make_unique<Dispatcher>(&entry, &source, enabled, diag,
                                               &stages, &stages);
-    const uint32_t bits[] = {
-        kParserIpchains, kParserNetfilter, kParserIpfilter,
-        kParserWinXp,    kParserIpfw,      kParserCiscoIos,
-        kParserCiscoPix, kParserSnort,     kParserNetscreen};
-    const char* names[] = {"ipchains", "netfilter", "ipfilter",
-                           "winxp",    "ipfw",      "ios",
-                           "pix",      "snort",     "netscreen"};
     parsers.clear();
-    for (int i = 0; i < 9; ++i) {
+    for (const Dialect& d : kDialects) {
       parsers.push_back(std::make_unique<FakeParser>(
-          ParserEnvironment{&entry, &clock, &diag}, names[i], &calls));
-      dispatcher->SetParser(bits[i], parsers.back().get());
+          ParserEnvironment{&entry, &clock, &diag}, d.name, &calls));
+      dispatcher->SetParser(d.bit, parsers.back().get());
     }
   }
 
-  int Classify(std::string line, uint64_t line_no = 1) {
+  LineResult Classify(std::string line, uint64_t line_no = 1) {
     buffer = line;
     return dispatcher->classify_line(buffer.data(), line_no);
   }
@@ -98,7 +91,7 @@ struct DispatcherTest : ::testing::Test {
 
 TEST_F(DispatcherTest, AcceptedLineGetsSourceNameAndNumber) {
   EXPECT_EQ(Classify("Dec 1 10:00:00 gw kernel: X IN=eth0 OUT= \n", 7),
-            kLineAccepted);
+            LineResult::kAccepted);
   ASSERT_EQ(stages.aggregated.size(), 1u);
   EXPECT_EQ(stages.aggregated[0].id, 7u);
   EXPECT_EQ(stages.aggregated[0].sname, "fw.log");
@@ -118,12 +111,12 @@ TEST_F(DispatcherTest, MarkersAreTestedInTheirOrder) {
   ASSERT_EQ(calls.size(), 8u);
   EXPECT_EQ(calls[0].substr(0, 9), "ipchains:");
   EXPECT_EQ(calls[1].substr(0, 10), "netfilter:");
-  EXPECT_EQ(calls[2].substr(0, 4), "ios:");
+  EXPECT_EQ(calls[2].substr(0, 10), "cisco_ios:");
   EXPECT_EQ(calls[3].substr(0, 9), "ipfilter:");
   EXPECT_EQ(calls[4].substr(0, 5), "ipfw:");
-  EXPECT_EQ(calls[5].substr(0, 4), "pix:");
+  EXPECT_EQ(calls[5].substr(0, 10), "cisco_pix:");
   EXPECT_EQ(calls[6].substr(0, 10), "netscreen:");
-  EXPECT_EQ(calls[7].substr(0, 6), "winxp:");  // takes every other line
+  EXPECT_EQ(calls[7].substr(0, 7), "win_xp:");  // takes every other line
 }
 
 struct OnlySnort : DispatcherTest {
@@ -131,10 +124,11 @@ struct OnlySnort : DispatcherTest {
 };
 
 TEST_F(OnlySnort, SnortLinesReachSnortWhenWindowsIsOff) {
-  EXPECT_EQ(Classify("Dec 1 10:00:00 gw snort[1]: alert\n"), kLineAccepted);
+  EXPECT_EQ(Classify("Dec 1 10:00:00 gw snort[1]: alert\n"),
+            LineResult::kAccepted);
   EXPECT_EQ(Calls()[0].substr(0, 6), "snort:");
   EXPECT_EQ(Classify("Dec 1 10:00:00 gw kernel: IN=a OUT=b\n"),
-            kLineNotPacketLog);
+            LineResult::kNotPacketLog);
   EXPECT_EQ(err.str(), "._");
 }
 
@@ -144,21 +138,24 @@ struct OnlyCisco : DispatcherTest {
 
 TEST_F(OnlyCisco, DisabledMarkersAreNotTested) {
   EXPECT_EQ(Classify("Dec 1 10:00:00 gw %PIX-6-106100: x\n"),
-            kLineNotPacketLog);
+            LineResult::kNotPacketLog);
   EXPECT_TRUE(Calls().empty());
 }
 
 TEST_F(DispatcherTest, MissingParserAnswersNotPacketLog) {
   dispatcher->SetParser(kParserNetfilter, nullptr);
   EXPECT_EQ(Classify("Dec 1 10:00:00 gw kernel: IN=a OUT=b\n"),
-            kLineNotPacketLog);
+            LineResult::kNotPacketLog);
   EXPECT_TRUE(Calls().empty());  // the marker still claims the line
 }
 
 TEST_F(DispatcherTest, ParserResultsAndMarks) {
-  EXPECT_EQ(Classify("Dec 1 10:00:00 gw x OUT= BAD\n"), kLineWrongFormat);
-  EXPECT_EQ(Classify("Dec 1 10:00:00 gw x OUT= NOPE\n"), kLineNotPacketLog);
-  EXPECT_EQ(Classify("Dec 1 10:00:00 excluded x OUT=\n"), kLineExcluded);
+  EXPECT_EQ(Classify("Dec 1 10:00:00 gw x OUT= BAD\n"),
+            LineResult::kWrongFormat);
+  EXPECT_EQ(Classify("Dec 1 10:00:00 gw x OUT= NOPE\n"),
+            LineResult::kNotPacketLog);
+  EXPECT_EQ(Classify("Dec 1 10:00:00 excluded x OUT=\n"),
+            LineResult::kExcluded);
   EXPECT_EQ(err.str(), "_e");
   EXPECT_TRUE(stages.aggregated.empty());
 }
@@ -166,7 +163,7 @@ TEST_F(DispatcherTest, ParserResultsAndMarks) {
 TEST_F(DispatcherTest, LastMessageRepeatedRecountsTheLastEntry) {
   Classify("Dec 1 10:00:00 gw kernel: X OUT=\n", 4);
   EXPECT_EQ(Classify("Dec 1 10:00:05 gw last message repeated 3 times\n", 5),
-            kLineAccepted);
+            LineResult::kAccepted);
   ASSERT_EQ(stages.aggregated.size(), 2u);
   EXPECT_EQ(stages.aggregated[1].count, 3u);
   EXPECT_EQ(stages.aggregated[1].id, 4u);  // the entry is reused unchanged
@@ -177,7 +174,7 @@ TEST_F(DispatcherTest, LastMessageRepeatedRecountsTheLastEntry) {
 TEST_F(DispatcherTest, LastMessageRepeatedNeedsTheSameHost) {
   Classify("Dec 1 10:00:00 gw kernel: X OUT=\n");
   EXPECT_EQ(Classify("Dec 1 10:00:05 other last message repeated 3 times\n"),
-            kLineNotPacketLog);
+            LineResult::kNotPacketLog);
   EXPECT_EQ(stages.aggregated.size(), 1u);
 }
 
@@ -190,13 +187,13 @@ TEST_F(DispatcherTest, LastMessageRepeatedAfterARejectedLineIsAnyLine) {
 TEST_F(DispatcherTest, LastMessageRepeatedWithFewFieldsIsNoPacket) {
   Classify("Dec 1 10:00:00 gw kernel: X OUT=\n");
   EXPECT_EQ(Classify("Dec 1 last message repeated 3 times\n"),
-            kLineNotPacketLog);
+            LineResult::kNotPacketLog);
 }
 
 TEST_F(DispatcherTest, LastMessageRepeatedZeroTimesIsNoPacket) {
   Classify("Dec 1 10:00:00 gw kernel: X OUT=\n");
   EXPECT_EQ(Classify("Dec 1 10:00:05 gw last message repeated 0 times\n"),
-            kLineNotPacketLog);
+            LineResult::kNotPacketLog);
   EXPECT_EQ(stages.aggregated.size(), 1u);
 }
 
@@ -211,7 +208,7 @@ TEST_F(DispatcherTest, RepeatCountMultipliesTheLastCount) {
 TEST_F(DispatcherTest, MessageRepeatedIsUnwrappedToTheOriginalLine) {
   EXPECT_EQ(Classify("Dec 1 10:00:00 gw kernel: message repeated 6 times: "
                      "[ FW-DROP IN=eth0 OUT= ]\n"),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(Calls()[0],
             "netfilter:Dec 1 10:00:00 gw kernel: FW-DROP IN=eth0 OUT= \n");
   EXPECT_EQ(stages.aggregated[0].count, 6u);

@@ -18,11 +18,12 @@ class RecordingDispatcher final : public LineDispatcher {
  public:
   explicit RecordingDispatcher(const FixedText<256>* source)
       : source_(source) {}
-  int classify_line(char* line, uint64_t line_no) override {
+  LineResult classify_line(char* line, uint64_t line_no) override {
     lines.emplace_back(line, line_no);
     sources.emplace_back(source_->view());
     char c = line[0];
-    return (c == '0' || c == '3' || c == '4') ? c - '0' : kLineNotPacketLog;
+    return (c == '0' || c == '3' || c == '4') ? static_cast<LineResult>(c - '0')
+                                              : LineResult::kNotPacketLog;
   }
   std::vector<std::pair<std::string, uint64_t>> lines;
   std::vector<std::string> sources;

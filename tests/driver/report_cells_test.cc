@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "reportdef/field_keywords.h"
+#include "entries/field_keywords.h"
 #include "resolve/system_names.h"
 #include "test_support.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "reportdef/field_keywords.h"
+#include "entries/field_keywords.h"
 #include "test_support.h"
 
 namespace tnwk {

@@ -1,5 +1,5 @@
 #include "entries/aggregation.h"
-#include "entries/clock.h"
+#include "base/clock.h"
 
 #include <gtest/gtest.h>
 

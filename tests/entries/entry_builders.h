@@ -9,7 +9,7 @@
 #include <string>
 
 #include "entries/log_entry.h"
-#include "reportdef/report_definition.h"
+#include "entries/report_definition.h"
 
 namespace tnwk::testing {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "base/clock.h"
 #include "entries/aggregation.h"
-#include "entries/clock.h"
 #include "entry_builders.h"
 #include "test_support.h"
 

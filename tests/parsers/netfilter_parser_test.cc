@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "entries/clock.h"
-#include "entries/diagnostics.h"
+#include "base/clock.h"
+#include "base/diagnostics.h"
 #include "entries/log_entry.h"
 #include "test_support.h"
 
@@ -49,13 +49,15 @@ std::string CanonicalIpv6(const char* text) {
 class NetfilterParserTest : public ::testing::Test {
  protected:
   // Scans `line` with the newline the input loop leaves on it.
-  int Parse(std::string_view line) {
+  LineResult Parse(std::string_view line) {
     text_.assign(line);
     text_ += '\n';
     return parser_.ParseEntry(text_.c_str(), ++line_no_);
   }
   // Scans the fields after the standard syslog header and kernel tag.
-  int ParseTagged(std::string_view fields) { return Parse(Cat(kTag, fields)); }
+  LineResult ParseTagged(std::string_view fields) {
+    return Parse(Cat(kTag, fields));
+  }
 
   const LogEntry& e() const { return entry_; }
   uint32_t status() const { return parser_.parse_status(); }
@@ -75,7 +77,7 @@ class NetfilterParserTest : public ::testing::Test {
 
 // The reference TCP line, field by field.
 TEST_F(NetfilterParserTest, TcpLineFillsEveryField) {
-  ASSERT_EQ(ParseTagged(Cat("FW-DROP ", kTcpFields)), kLineAccepted);
+  ASSERT_EQ(ParseTagged(Cat("FW-DROP ", kTcpFields)), LineResult::kAccepted);
   EXPECT_EQ(status(), 0x7fu);
   EXPECT_EQ(e().local_time, LocalSeconds(2024, 12, 4, 10, 11, 12));
   EXPECT_EQ(e().local_hostname.view(), "gw");
@@ -104,8 +106,8 @@ TEST_F(NetfilterParserTest, TcpLineFillsEveryField) {
 }
 
 TEST_F(NetfilterParserTest, EachLineStartsFromAResetEntry) {
-  ASSERT_EQ(ParseTagged(Cat("FW ", kTcpFields)), kLineAccepted);
-  ASSERT_EQ(ParseTagged(kUdpFields), kLineAccepted);
+  ASSERT_EQ(ParseTagged(Cat("FW ", kTcpFields)), LineResult::kAccepted);
+  ASSERT_EQ(ParseTagged(kUdpFields), LineResult::kAccepted);
   EXPECT_EQ(e().oob_prefix.view(), "-");
   EXPECT_EQ(e().raw_mac.view(), "");
   EXPECT_EQ(e().tcp_flags, 0);
@@ -114,7 +116,7 @@ TEST_F(NetfilterParserTest, EachLineStartsFromAResetEntry) {
 
 // ICMP errors carry a copy of the offending packet in brackets.
 TEST_F(NetfilterParserTest, IcmpErrorKeepsOuterFields) {
-  ASSERT_EQ(ParseTagged(kIcmpErrorFields), kLineAccepted);
+  ASSERT_EQ(ParseTagged(kIcmpErrorFields), LineResult::kAccepted);
   EXPECT_EQ(status(), 0x9fu);
   EXPECT_EQ(e().ip_protocol, 1);
   EXPECT_EQ(e().icmp_type, 3);
@@ -139,7 +141,7 @@ TEST_F(NetfilterParserTest, IcmpInnerPacketIsOneTokenUpToTheLastBracket) {
   ASSERT_EQ(ParseTagged("IN=eth0 OUT= SRC=10.0.0.1 DST=10.0.0.2 LEN=84 "
                         "PROTO=ICMP TYPE=11 CODE=0 [SRC=10.0.0.2 DST=10.0.0.9 "
                         "PROTO=UDP SPT=1 DPT=2 INCOMPLETE [65 bytes] ]"),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(status(), 0x9fu);
   EXPECT_EQ(e().ip_daddr.text.view(), "10.0.0.2");
   EXPECT_EQ(Messages(), "");
@@ -161,7 +163,7 @@ TEST_F(NetfilterParserTest, IcmpEchoReadsTransportIdAndSeq) {
   ASSERT_EQ(ParseTagged("IN=eth0 OUT= SRC=10.0.0.1 DST=10.0.0.2 LEN=84 "
                         "TTL=64 ID=555 DF PROTO=ICMP TYPE=8 CODE=0 ID=1234 "
                         "SEQ=7"),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(e().ip_id, 555);
   EXPECT_EQ(e().icmp_echoid, 1234);
   EXPECT_EQ(e().icmp_echoseq, 7);
@@ -171,41 +173,43 @@ TEST_F(NetfilterParserTest, IcmpEchoReadsTransportIdAndSeq) {
 TEST_F(NetfilterParserTest, IcmpRedirectAndParameterProblemFields) {
   ASSERT_EQ(ParseTagged("IN=eth0 OUT= SRC=10.0.0.1 DST=10.0.0.2 PROTO=ICMP "
                         "TYPE=5 CODE=1 GATEWAY=192.168.1.254 [SRC=1.1.1.1 ]"),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(e().icmp_gateway, inet_addr("192.168.1.254"));
   ASSERT_EQ(ParseTagged("IN=eth0 OUT= SRC=10.0.0.1 DST=10.0.0.2 PROTO=ICMP "
                         "TYPE=12 CODE=0 PARAMETER=20 [SRC=1.1.1.1 ]"),
-            kLineAccepted);
+            LineResult::kAccepted);
 }
 
 // Rule priority and longest match.
 TEST_F(NetfilterParserTest, PrefixNeedsAKernelTagBeforeIt) {
-  ASSERT_EQ(ParseTagged(Cat("FW-DROP ", kTcpFields)), kLineAccepted);
-  ASSERT_EQ(Parse(Cat("Dec  4 10:11:12 gw ", kTcpFields)), kLineAccepted);
+  ASSERT_EQ(ParseTagged(Cat("FW-DROP ", kTcpFields)), LineResult::kAccepted);
+  ASSERT_EQ(Parse(Cat("Dec  4 10:11:12 gw ", kTcpFields)),
+            LineResult::kAccepted);
   EXPECT_EQ(e().oob_prefix.view(), "-");
   EXPECT_EQ(e().oob_in.view(), "eth0");
 }
 
 TEST_F(NetfilterParserTest, KernelTagWithoutPrefixGivesDash) {
-  ASSERT_EQ(ParseTagged(kTcpFields), kLineAccepted);
+  ASSERT_EQ(ParseTagged(kTcpFields), LineResult::kAccepted);
   EXPECT_EQ(e().oob_prefix.view(), "-");
   ASSERT_EQ(Parse(Cat("Dec  4 10:11:12 gw kernel: ", kTcpFields)),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(e().oob_prefix.view(), "-");
   EXPECT_EQ(e().oob_in.view(), "eth0");
 }
 
 TEST_F(NetfilterParserTest, PrefixMayHoldBlanksAndBrackets) {
-  ASSERT_EQ(ParseTagged(Cat("[FW block] ", kTcpFields)), kLineAccepted);
+  ASSERT_EQ(ParseTagged(Cat("[FW block] ", kTcpFields)), LineResult::kAccepted);
   EXPECT_EQ(e().oob_prefix.view(), "[FW block]");
-  ASSERT_EQ(ParseTagged(Cat("FW: ", kTcpFields)), kLineAccepted);
+  ASSERT_EQ(ParseTagged(Cat("FW: ", kTcpFields)), LineResult::kAccepted);
   EXPECT_EQ(e().oob_prefix.view(), "FW:");
 }
 
 TEST_F(NetfilterParserTest, PrefixGluedToInKeepsItsLastCharacter) {
   for (const char* prefix :
        {"[wan-lan-default-D]", "fw:net2fw:DROP:", "DROP(src wan)"}) {
-    ASSERT_EQ(ParseTagged(Cat(prefix, kTcpFields)), kLineAccepted) << prefix;
+    ASSERT_EQ(ParseTagged(Cat(prefix, kTcpFields)), LineResult::kAccepted)
+        << prefix;
     EXPECT_EQ(e().oob_prefix.view(), prefix);
     EXPECT_EQ(e().oob_in.view(), "eth0");
   }
@@ -215,7 +219,7 @@ TEST_F(NetfilterParserTest, BridgeLineKeepsPrefixAndBothInterfaces) {
   constexpr char kBridge[] =
       "IN=br0 OUT=br0 PHYSIN=eth0 PHYSOUT=eth1 SRC=10.0.0.1 DST=10.0.0.2 "
       "LEN=60 ID=9 PROTO=TCP SPT=1 DPT=2 SYN";
-  ASSERT_EQ(ParseTagged(Cat("FW-DROP ", kBridge)), kLineAccepted);
+  ASSERT_EQ(ParseTagged(Cat("FW-DROP ", kBridge)), LineResult::kAccepted);
   EXPECT_EQ(e().oob_prefix.view(), "FW-DROP");
   EXPECT_EQ(e().oob_in.view(), "br0");
   EXPECT_EQ(e().interface.view(), "br0");
@@ -223,7 +227,7 @@ TEST_F(NetfilterParserTest, BridgeLineKeepsPrefixAndBothInterfaces) {
   EXPECT_EQ(e().ip_totlen, 60);
   EXPECT_EQ(e().ip_id, 9);
 
-  ASSERT_EQ(ParseTagged(kBridge), kLineAccepted);
+  ASSERT_EQ(ParseTagged(kBridge), LineResult::kAccepted);
   EXPECT_EQ(e().oob_prefix.view(), "-");
   EXPECT_EQ(e().oob_in.view(), "br0");
   EXPECT_EQ(e().oob_out.view(), "br0");
@@ -232,10 +236,10 @@ TEST_F(NetfilterParserTest, BridgeLineKeepsPrefixAndBothInterfaces) {
 TEST_F(NetfilterParserTest, PhysinIsNotAnInToken) {
   // From TRANSPORT (no kernel tag), IN= is rule 11; PHYSIN= must not be read
   // as a second IN=.
-  ASSERT_EQ(ParseTagged(kTcpFields), kLineAccepted);
+  ASSERT_EQ(ParseTagged(kTcpFields), LineResult::kAccepted);
   ASSERT_EQ(Parse("Dec  4 10:11:12 gw IN=br0 OUT=br0 PHYSIN=eth0 "
                   "PHYSOUT=eth1 SRC=10.0.0.1 DST=10.0.0.2 PROTO=47"),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(e().oob_in.view(), "br0");
   EXPECT_EQ(e().oob_out.view(), "br0");
 }
@@ -250,11 +254,12 @@ TEST_F(NetfilterParserTest, PrefixTokenWithOnlyPhysinSetsNothing) {
 
 TEST_F(NetfilterParserTest, EmptyInterfaceAndLongPrefix) {
   ASSERT_EQ(ParseTagged("FW IN= OUT=eth1 SRC=10.0.0.1 DST=10.0.0.2 PROTO=47"),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(e().oob_in.view(), "");
   EXPECT_EQ(e().oob_out.view(), "eth1");
   const std::string long_prefix(200, 'p');
-  ASSERT_EQ(ParseTagged(Cat(long_prefix + " ", kTcpFields)), kLineAccepted);
+  ASSERT_EQ(ParseTagged(Cat(long_prefix + " ", kTcpFields)),
+            LineResult::kAccepted);
   EXPECT_EQ(e().oob_prefix.view(), long_prefix.substr(0, 127));
 }
 
@@ -271,7 +276,7 @@ TEST_F(NetfilterParserTest, PortOfSixDigitsReadsFiveAndFlagsTheRest) {
 TEST_F(NetfilterParserTest, MappedIpv6SourceStopsBeforeTheDottedTail) {
   ASSERT_EQ(ParseTagged("IN=eth0 OUT= SRC=::ffff:1.2.3.4 DST=fe80::1 "
                         "PROTO=UDP SPT=1 DPT=2"),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(e().oob_family, kFamilyIpv6);
   EXPECT_EQ(e().ip_saddr.text.view(), CanonicalIpv6("::ffff:1"));
   const unsigned char expected[16] = {0, 0, 0, 0, 0,    0,    0, 0,
@@ -320,7 +325,7 @@ TEST_F(NetfilterParserTest, UnknownWordsAreReportedWithTheLineNumber) {
 
 // The conditions decide what LEN= and ID= are.
 TEST_F(NetfilterParserTest, LenAndIdBeforeProtoBelongToTheIpHeader) {
-  ASSERT_EQ(ParseTagged(kUdpFields), kLineAccepted);
+  ASSERT_EQ(ParseTagged(kUdpFields), LineResult::kAccepted);
   EXPECT_EQ(e().ip_totlen, 76);
   EXPECT_EQ(e().udp_len, 56);
   EXPECT_EQ(e().ip_id, 7);
@@ -331,7 +336,7 @@ TEST_F(NetfilterParserTest, Ipv6LenGoesToPayloadLength) {
   ASSERT_EQ(ParseTagged("IN=eth0 OUT= SRC=fe80::1 DST=ff02:0:0:0:0:0:0:1 "
                         "LEN=72 TC=16 HOPLIMIT=255 FLOWLBL=12345 "
                         "PROTO=ICMPv6 TYPE=135 CODE=0"),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(status(), 0x9fu);
   EXPECT_EQ(e().oob_family, kFamilyIpv6);
   EXPECT_EQ(e().ip_saddr.text.view(), "fe80::1");
@@ -369,7 +374,7 @@ TEST_F(NetfilterParserTest, LineStartsInTheConditionThePreviousLineLeft) {
   ParseTagged("OUT=eth0");
   ASSERT_EQ(condition(), NetfilterCondition::AFTER_TAG);
   ASSERT_EQ(Parse(Cat("Dec  4 10:11:12 gw kernel: FW ", kTcpFields)),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(e().oob_prefix.view(), "kernel: FW");
 }
 
@@ -377,10 +382,10 @@ TEST_F(NetfilterParserTest, LineStartingInIcmpInnerSwallowsBrackets) {
   constexpr char kLine[] =
       "Dec  4 10:11:12 gw [1] IN=eth0 OUT= SRC=10.0.0.1 DST=10.0.0.2 "
       "PROTO=UDP SPT=1 DPT=2 [2]";
-  ASSERT_EQ(Parse(kLine), kLineAccepted);  // from INITIAL
+  ASSERT_EQ(Parse(kLine), LineResult::kAccepted);  // from INITIAL
   ParseTagged(kIcmpErrorFields);
   ASSERT_EQ(condition(), NetfilterCondition::ICMP_INNER);
-  EXPECT_EQ(Parse(kLine), kLineWrongFormat);
+  EXPECT_EQ(Parse(kLine), LineResult::kWrongFormat);
   EXPECT_EQ(status(), kStatusHeader);
 }
 
@@ -401,7 +406,7 @@ TEST_F(NetfilterParserTest, LineStartingInIpHeaderReadsLenAsTotalLength) {
 TEST_F(NetfilterParserTest, DateWithKernelTagAndNoHost) {
   for (const char* tag : {"kernel:", "klogd:", "[kernel]"}) {
     ASSERT_EQ(Parse(Cat(Cat("Dec  4 10:11:12 ", tag), Cat(" FW ", kTcpFields))),
-              kLineAccepted)
+              LineResult::kAccepted)
         << tag;
     EXPECT_EQ(e().local_hostname.view(), "-");
     EXPECT_EQ(e().local_time, LocalSeconds(2024, 12, 4, 10, 11, 12));
@@ -414,7 +419,7 @@ TEST_F(NetfilterParserTest, KernelTagsWithAndWithoutUptime) {
                           " kernel:", " klogd:", " [kernel]"}) {
     ASSERT_EQ(
         Parse(Cat(Cat("Dec  4 10:11:12 gw", tag), Cat(" FW ", kTcpFields))),
-        kLineAccepted)
+        LineResult::kAccepted)
         << tag;
     EXPECT_EQ(e().oob_prefix.view(), "FW") << tag;
     EXPECT_EQ(e().local_hostname.view(), "gw");
@@ -422,44 +427,47 @@ TEST_F(NetfilterParserTest, KernelTagsWithAndWithoutUptime) {
 }
 
 TEST_F(NetfilterParserTest, DateWithoutHostOrTag) {
-  ASSERT_EQ(Parse(Cat("Dec  4 10:11:12  ", kTcpFields)), kLineAccepted);
+  ASSERT_EQ(Parse(Cat("Dec  4 10:11:12  ", kTcpFields)), LineResult::kAccepted);
   EXPECT_EQ(e().local_hostname.view(), "-");
   EXPECT_EQ(e().local_time, LocalSeconds(2024, 12, 4, 10, 11, 12));
 }
 
 TEST_F(NetfilterParserTest, LeadingYearIsSkipped) {
   ASSERT_EQ(Parse(Cat("2019 Dec  4 10:11:12 gw kernel: ", kTcpFields)),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(e().local_hostname.view(), "gw");
   EXPECT_EQ(e().local_time, LocalSeconds(2024, 12, 4, 10, 11, 12));
-  ASSERT_EQ(Parse(Cat("2019 Dec  4 10:11:12  ", kTcpFields)), kLineAccepted);
+  ASSERT_EQ(Parse(Cat("2019 Dec  4 10:11:12  ", kTcpFields)),
+            LineResult::kAccepted);
   EXPECT_EQ(e().local_hostname.view(), "-");
   EXPECT_EQ(e().local_time, LocalSeconds(2024, 12, 4, 10, 11, 12));
 }
 
 TEST_F(NetfilterParserTest, FutureDateBelongsToThePreviousYear) {
-  ASSERT_EQ(Parse(Cat("Dec 31 23:59:59 gw ", kTcpFields)), kLineAccepted);
+  ASSERT_EQ(Parse(Cat("Dec 31 23:59:59 gw ", kTcpFields)),
+            LineResult::kAccepted);
   EXPECT_EQ(e().local_time, LocalSeconds(2023, 12, 31, 23, 59, 59));
 }
 
 TEST_F(NetfilterParserTest, RepeatedTimestampFollowsThePresent) {
   const std::string line = Cat("Dec  4 10:11:12 gw ", kTcpFields);
-  ASSERT_EQ(Parse(line), kLineAccepted);
+  ASSERT_EQ(Parse(line), LineResult::kAccepted);
   EXPECT_EQ(e().local_time, LocalSeconds(2024, 12, 4, 10, 11, 12));
-  ASSERT_EQ(Parse(line), kLineAccepted);
+  ASSERT_EQ(Parse(line), LineResult::kAccepted);
   EXPECT_EQ(e().local_time, LocalSeconds(2024, 12, 4, 10, 11, 12));
   clock_.Set(LocalSeconds(2024, 12, 4, 10, 11, 11));
-  ASSERT_EQ(Parse(line), kLineAccepted);
+  ASSERT_EQ(Parse(line), LineResult::kAccepted);
   EXPECT_EQ(e().local_time, LocalSeconds(2023, 12, 4, 10, 11, 12));
   // A different host or a host-less form reuses the time but not the host.
-  ASSERT_EQ(Parse(Cat("Dec  4 10:11:12 kernel: ", kTcpFields)), kLineAccepted);
+  ASSERT_EQ(Parse(Cat("Dec  4 10:11:12 kernel: ", kTcpFields)),
+            LineResult::kAccepted);
   EXPECT_EQ(e().local_time, LocalSeconds(2023, 12, 4, 10, 11, 12));
   EXPECT_EQ(e().local_hostname.view(), "-");
 }
 
 TEST_F(NetfilterParserTest, DashedCalendarTimeKeepsItsYear) {
   ASSERT_EQ(Parse(Cat("2019:03:05-06:07:08 fw1 kernel: FW ", kTcpFields)),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(e().local_time, LocalSeconds(2019, 3, 5, 6, 7, 8));
   EXPECT_EQ(e().local_hostname.view(), "fw1");
 }
@@ -469,7 +477,7 @@ TEST_F(NetfilterParserTest, IsoTimestampIgnoresFractionAndZone) {
        {"2014-01-02T10:11:12.123456+01:00", "2014-01-02T10:11:12-05:30",
         "2014-01-02T10:11:12Z", "2014-01-02T10:11:12.5Z"}) {
     ASSERT_EQ(Parse(Cat(stamp, Cat(" gw kernel: FW ", kTcpFields))),
-              kLineAccepted)
+              LineResult::kAccepted)
         << stamp;
     EXPECT_EQ(e().local_time, LocalSeconds(2014, 1, 2, 10, 11, 12));
     EXPECT_EQ(e().local_hostname.view(), "gw");
@@ -480,76 +488,78 @@ TEST_F(NetfilterParserTest, IsoTimestampIgnoresFractionAndZone) {
 TEST_F(NetfilterParserTest, SevenDigitFractionIsNotATimestamp) {
   EXPECT_EQ(
       Parse(Cat("2014-01-02T10:11:12.1234567+01:00 gw kernel: ", kTcpFields)),
-      kLineWrongFormat);
+      LineResult::kWrongFormat);
   EXPECT_EQ(status(), 0x7eu);
 }
 
 TEST_F(NetfilterParserTest, MalformedHeadersSetNoDate) {
   for (const char* header : {"Foo 12 10:11:12 gw ", "Jan 1 1:11:12 gw "}) {
-    EXPECT_EQ(Parse(Cat(header, kTcpFields)), kLineWrongFormat) << header;
+    EXPECT_EQ(Parse(Cat(header, kTcpFields)), LineResult::kWrongFormat)
+        << header;
     EXPECT_EQ(status() & kStatusHeader, 0u);
   }
 }
 
 TEST_F(NetfilterParserTest, LongHostIsCutTo32Characters) {
   const std::string host(40, 'h');
-  ASSERT_EQ(Parse("Dec  4 10:11:12 " + host + " " + kTcpFields), kLineAccepted);
+  ASSERT_EQ(Parse("Dec  4 10:11:12 " + host + " " + kTcpFields),
+            LineResult::kAccepted);
   EXPECT_EQ(e().local_hostname.view(), host.substr(0, 32));
 }
 
 // The completeness test depends on the protocol.
 TEST_F(NetfilterParserTest, TcpAndUdpNeedBothPortsAndNoType) {
-  EXPECT_EQ(ParseTagged(Cat(kTcpFields, " TYPE=3")), kLineWrongFormat);
+  EXPECT_EQ(ParseTagged(Cat(kTcpFields, " TYPE=3")), LineResult::kWrongFormat);
   EXPECT_EQ(status(), 0xffu);
   EXPECT_EQ(ParseTagged("IN=eth0 OUT= SRC=1.1.1.1 DST=2.2.2.2 PROTO=TCP DPT=1"),
-            kLineWrongFormat);
+            LineResult::kWrongFormat);
   EXPECT_EQ(ParseTagged("IN=eth0 OUT= SRC=1.1.1.1 DST=2.2.2.2 PROTO=UDP SPT=1"),
-            kLineWrongFormat);
+            LineResult::kWrongFormat);
   EXPECT_EQ(ParseTagged("IN=eth0 OUT= SRC=1.1.1.1 DST=2.2.2.2 PROTO=UDP SPT=1 "
                         "DPT=2"),
-            kLineAccepted);
+            LineResult::kAccepted);
 }
 
 TEST_F(NetfilterParserTest, IcmpNeedsTypeAndNoPorts) {
   EXPECT_EQ(ParseTagged("IN=eth0 OUT= SRC=1.1.1.1 DST=2.2.2.2 PROTO=ICMP "
                         "TYPE=0 CODE=0 SPT=1"),
-            kLineWrongFormat);
+            LineResult::kWrongFormat);
   EXPECT_EQ(status(), 0xbfu);
   EXPECT_EQ(ParseTagged("IN=eth0 OUT= SRC=1.1.1.1 DST=2.2.2.2 PROTO=ICMP "
                         "CODE=0"),
-            kLineWrongFormat);
+            LineResult::kWrongFormat);
   EXPECT_EQ(ParseTagged("IN=eth0 OUT= SRC=fe80::1 DST=fe80::2 PROTO=ICMPv6"),
-            kLineWrongFormat);
+            LineResult::kWrongFormat);
 }
 
 TEST_F(NetfilterParserTest, OtherProtocolsNeedOnlyTheBaseFields) {
   EXPECT_EQ(ParseTagged("IN=eth0 OUT= SRC=1.1.1.1 DST=2.2.2.2 PROTO=47"),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(status(), 0x1fu);
   EXPECT_EQ(ParseTagged("IN=eth0 OUT= SRC=1.1.1.1 DST=2.2.2.2 PROTO=ESP "
                         "SPI=0x1F00 SPT=1 TYPE=2"),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(e().ip_protocol, 50);
   EXPECT_EQ(e().ahesp_spi, 0x1f00u);
   EXPECT_EQ(ParseTagged("IN=eth0 OUT= SRC=1.1.1.1 DST=2.2.2.2 PROTO=AH"),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(e().ip_protocol, 51);
   EXPECT_EQ(ParseTagged("IN=eth0 OUT= SRC=1.1.1.1 DST=2.2.2.2"),
-            kLineWrongFormat);
+            LineResult::kWrongFormat);
   EXPECT_EQ(ParseTagged("OUT= SRC=1.1.1.1 DST=2.2.2.2 PROTO=47"),
-            kLineWrongFormat);
+            LineResult::kWrongFormat);
   EXPECT_EQ(Parse("Dec  4 10:11:12 gw IN=eth0 OUT= SRC=1.1.1.1 PROTO=47"),
-            kLineWrongFormat);
+            LineResult::kWrongFormat);
 }
 
 TEST_F(NetfilterParserTest, ProtocolZeroAndUnknownWordsAreIncomplete) {
   EXPECT_EQ(ParseTagged("IN=eth0 OUT= SRC=1.1.1.1 DST=2.2.2.2 PROTO=0"),
-            kLineWrongFormat);
+            LineResult::kWrongFormat);
   EXPECT_EQ(status(), 0x0fu);
   for (const char* word : {"SCTP", "GRE"}) {
     EXPECT_EQ(
         ParseTagged(Cat("IN=eth0 OUT= SRC=1.1.1.1 DST=2.2.2.2 PROTO=", word)),
-        kLineWrongFormat);
+        LineResult::kWrongFormat);
     EXPECT_EQ(e().ip_protocol, 0);
   }
 }
@@ -557,14 +567,14 @@ TEST_F(NetfilterParserTest, ProtocolZeroAndUnknownWordsAreIncomplete) {
 TEST_F(NetfilterParserTest, UdpliteIsUdp) {
   ASSERT_EQ(ParseTagged("IN=eth0 OUT= SRC=1.1.1.1 DST=2.2.2.2 PROTO=UDPLITE "
                         "SPT=1 DPT=2"),
-            kLineAccepted);
+            LineResult::kAccepted);
   EXPECT_EQ(e().ip_protocol, 17);
 }
 
 TEST_F(NetfilterParserTest, BadAddressLeavesItsBitClear) {
   SetVerbosity(2);
   EXPECT_EQ(ParseTagged("IN=eth0 OUT= SRC=999.1.1.1 DST=2.2.2.2 PROTO=47"),
-            kLineWrongFormat);
+            LineResult::kWrongFormat);
   EXPECT_EQ(status(), 0x1bu);
   EXPECT_EQ(Messages(), "IP address error: 999.1.1.1\n");
 }
@@ -601,11 +611,12 @@ TEST_F(NetfilterParserTest, LargeValuesKeepTheirLowBits) {
 }
 
 TEST_F(NetfilterParserTest, ScanEndsAtTheFirstNewline) {
-  ASSERT_EQ(Parse(Cat(kTag, Cat(kTcpFields, "\nTYPE=3"))), kLineAccepted);
+  ASSERT_EQ(Parse(Cat(kTag, Cat(kTcpFields, "\nTYPE=3"))),
+            LineResult::kAccepted);
   EXPECT_EQ(status(), 0x7fu);
   // A line without a newline (the last one of a file) ends at its NUL.
   ASSERT_EQ(parser_.ParseEntry(Cat(kTag, kTcpFields).c_str(), 9),
-            kLineAccepted);
+            LineResult::kAccepted);
 }
 
 TEST_F(NetfilterParserTest, ParseErrorMessagesByVerbosity) {

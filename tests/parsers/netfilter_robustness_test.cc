@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "entries/clock.h"
-#include "entries/diagnostics.h"
+#include "base/clock.h"
+#include "base/diagnostics.h"
 #include "entries/log_entry.h"
 #include "parsers/netfilter_parser.h"
 #include "test_support.h"
@@ -65,8 +65,10 @@ TEST(NetfilterParser, SurvivesSplicedAndRandomLines) {
   NetfilterParser parser(ParserEnvironment{&entry, &clock, &diag});
   for (int i = 0; i < 20000; ++i) {
     std::string line = RandomLine(random, kNetfilterPieces);
-    int result = parser.ParseEntry(line.c_str(), i + 1);
-    ASSERT_TRUE(result == kLineAccepted || result == kLineWrongFormat) << line;
+    LineResult result = parser.ParseEntry(line.c_str(), i + 1);
+    ASSERT_TRUE(result == LineResult::kAccepted ||
+                result == LineResult::kWrongFormat)
+        << line;
     ASSERT_LT(entry.oob_prefix.view().size(), 128u);
     ASSERT_LT(entry.ip_saddr.text.view().size(), 46u);
   }

@@ -1,57 +1,27 @@
-#include "parsers/syslog_header.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "entries/clock.h"
+#include "base/clock.h"
 #include "parsers/dialect_parser.h"
 #include "test_support.h"
 
 namespace tnwk {
 namespace {
 
-size_t Header(const char* line) { return MatchSyslogHeader(line); }
-
-TEST(SyslogHeader, MatchesEveryDayForm) {
-  EXPECT_EQ(Header("Jan  1 10:11:12 gw rest"),
-            std::strlen("Jan  1 10:11:12 gw"));
-  EXPECT_EQ(Header("Jan 1 10:11:12 gw"), std::strlen("Jan 1 10:11:12 gw"));
-  EXPECT_EQ(Header("Jan 01 10:11:12 gw"), std::strlen("Jan 01 10:11:12 gw"));
-  EXPECT_EQ(Header("Jan  11 10:11:12 gw"), std::strlen("Jan  11 10:11:12 gw"));
-}
-
-TEST(SyslogHeader, HostTakesItsCharacterSetOnly) {
-  EXPECT_EQ(Header("Feb 2 01:02:03 fw-1.example(a):B_c/x"),
-            std::strlen("Feb 2 01:02:03 fw-1.example(a):B_c"));
-}
-
-TEST(SyslogHeader, EmptyHostStillMatches) {
-  EXPECT_EQ(Header("Jan 11 10:11:12 "), std::strlen("Jan 11 10:11:12 "));
-}
-
-TEST(SyslogHeader, RejectsWhatIsNotAHeader) {
-  EXPECT_EQ(Header("Foo 12 10:11:12 host"), 0u);
-  EXPECT_EQ(Header("Jan 1 1:11:12 host"), 0u);
-  EXPECT_EQ(Header("jan 1 10:11:12 host"), 0u);
-  EXPECT_EQ(Header("Jan 1 10:11:12"), 0u);
-  EXPECT_EQ(Header(""), 0u);
-}
-
-// A minimal dialect that reads only the header, to exercise the shared
-// header action.
+// A minimal dialect whose whole line is a header token, to exercise the
+// shared header action.
 class HeaderOnlyParser final : public DialectParser {
  public:
   using DialectParser::DialectParser;
-  int ParseEntry(const char* line, uint64_t line_no) override {
-    parse_status_ = 0;
-    reset_current_entry(entry());
-    size_t n = MatchSyslogHeader(line);
-    if (n > 0) ReadSyslogHeader(std::string(line, n).c_str());
+  LineResult ParseEntry(const char* line, uint64_t line_no) override {
+    BeginLine(line_no);
+    const auto* begin = reinterpret_cast<const unsigned char*>(line);
+    ReadSyslogHeader(begin, begin + std::strcspn(line, "\n"));
     entry().count = 1;
-    if (parse_status_ & kStatusHeader) return kLineAccepted;
-    ReportParseError("header", line, line_no);
-    return kLineWrongFormat;
+    if (parse_status_ & kStatusHeader) return LineResult::kAccepted;
+    ReportParseError("header", line);
+    return LineResult::kWrongFormat;
   }
 };
 
@@ -65,15 +35,26 @@ struct HeaderFixture : ::testing::Test {
 };
 
 TEST_F(HeaderFixture, HeaderActionSetsDateHostAndStatus) {
-  EXPECT_EQ(parser.ParseEntry("Nov  3 04:05:06 gw kernel: x\n", 1),
-            kLineAccepted);
+  EXPECT_EQ(parser.ParseEntry("Nov  3 04:05:06 gw\n", 1),
+            LineResult::kAccepted);
   EXPECT_EQ(parser.parse_status(), kStatusHeader);
   EXPECT_EQ(entry.local_time, testing::LocalSeconds(2026, 11, 3, 4, 5, 6));
   EXPECT_EQ(entry.local_hostname.view(), "gw");
 }
 
+TEST_F(HeaderFixture, EveryDayFormGivesTheSameDate) {
+  for (const char* line :
+       {"Jan  1 10:11:12 gw", "Jan 1 10:11:12 gw", "Jan 01 10:11:12 gw"}) {
+    parser.ParseEntry(line, 1);
+    EXPECT_EQ(entry.local_time, testing::LocalSeconds(2026, 1, 1, 10, 11, 12))
+        << line;
+  }
+  parser.ParseEntry("Jan  11 10:11:12 gw", 1);
+  EXPECT_EQ(entry.local_time, testing::LocalSeconds(2026, 1, 11, 10, 11, 12));
+}
+
 TEST_F(HeaderFixture, EmptyHostSetsNoDateAndNoStatus) {
-  EXPECT_EQ(parser.ParseEntry("Jan 11 10:11:12 ", 7), kLineWrongFormat);
+  EXPECT_EQ(parser.ParseEntry("Jan 11 10:11:12 ", 7), LineResult::kWrongFormat);
   EXPECT_EQ(parser.parse_status(), 0u);
   EXPECT_EQ(entry.local_time, 0);
   EXPECT_EQ(err.str(),
@@ -82,9 +63,18 @@ TEST_F(HeaderFixture, EmptyHostSetsNoDateAndNoStatus) {
 }
 
 TEST_F(HeaderFixture, HostIsCutTo32Characters) {
-  parser.ParseEntry(
-      "Jan 11 10:11:12 aaaaaaaaaabbbbbbbbbbccccccccccdddddddddd x", 1);
+  parser.ParseEntry("Jan 11 10:11:12 aaaaaaaaaabbbbbbbbbbccccccccccdddddddddd",
+                    1);
   EXPECT_EQ(entry.local_hostname.view(), "aaaaaaaaaabbbbbbbbbbccccccccccdd");
+}
+
+TEST_F(HeaderFixture, RememberedTimestampFollowsThePresent) {
+  // The same text read a year later is a different instant.
+  parser.ParseEntry("Dec  8 11:00:00 gw", 1);
+  EXPECT_EQ(entry.local_time, testing::LocalSeconds(2026, 12, 8, 11, 0, 0));
+  clock.Set(testing::LocalSeconds(2026, 12, 8, 10, 0, 0));
+  parser.ParseEntry("Dec  8 11:00:00 gw", 2);
+  EXPECT_EQ(entry.local_time, testing::LocalSeconds(2025, 12, 8, 11, 0, 0));
 }
 
 }  // namespace

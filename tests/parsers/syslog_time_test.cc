@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "entries/clock.h"
+#include "base/clock.h"
 #include "entries/log_entry.h"
 #include "test_support.h"
 

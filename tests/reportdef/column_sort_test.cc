@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "definition_fixture.h"
-#include "reportdef/field_keywords.h"
+#include "entries/field_keywords.h"
 
 namespace tnwk::testing {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "base/address_family.h"
 #include "definition_fixture.h"
-#include "entries/address_family.h"
-#include "reportdef/field_keywords.h"
+#include "entries/field_keywords.h"
 
 namespace tnwk::testing {
 namespace {

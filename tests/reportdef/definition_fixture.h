@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "entries/clock.h"
-#include "entries/diagnostics.h"
+#include "base/clock.h"
+#include "base/diagnostics.h"
 #include "reportdef/definition_context.h"
 #include "reportdef/definition_reader.h"
 #include "test_support.h"

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "entries/clock.h"
-#include "entries/diagnostics.h"
+#include "base/clock.h"
+#include "base/diagnostics.h"
+#include "entries/options.h"
+#include "entries/report_definition.h"
 #include "reportdef/definition_context.h"
 #include "reportdef/definition_reader.h"
-#include "reportdef/options.h"
-#include "reportdef/report_definition.h"
 #include "test_support.h"
 
 namespace tnwk {

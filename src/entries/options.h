@@ -1,9 +1,9 @@
-#ifndef TNWK_REPORTDEF_OPTIONS_H_
-#define TNWK_REPORTDEF_OPTIONS_H_
+#ifndef TNWK_ENTRIES_OPTIONS_H_
+#define TNWK_ENTRIES_OPTIONS_H_
 
 #include <cstdint>
 
-#include "entries/fixed_text.h"
+#include "base/fixed_text.h"
 
 namespace tnwk {
 
@@ -80,4 +80,4 @@ struct Options {
 
 }  // namespace tnwk
 
-#endif  // TNWK_REPORTDEF_OPTIONS_H_
+#endif  // TNWK_ENTRIES_OPTIONS_H_

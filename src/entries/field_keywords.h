@@ -1,5 +1,5 @@
-#ifndef TNWK_REPORTDEF_FIELD_KEYWORDS_H_
-#define TNWK_REPORTDEF_FIELD_KEYWORDS_H_
+#ifndef TNWK_ENTRIES_FIELD_KEYWORDS_H_
+#define TNWK_ENTRIES_FIELD_KEYWORDS_H_
 
 #include <cstdint>
 #include <span>
@@ -258,4 +258,4 @@ const FieldKeyword* find_keyword(std::string_view name);
 
 }  // namespace tnwk
 
-#endif  // TNWK_REPORTDEF_FIELD_KEYWORDS_H_
+#endif  // TNWK_ENTRIES_FIELD_KEYWORDS_H_

@@ -1,8 +1,19 @@
-#ifndef TNWK_ENTRIES_DIAGNOSTICS_H_
-#define TNWK_ENTRIES_DIAGNOSTICS_H_
+#ifndef TNWK_BASE_DIAGNOSTICS_H_
+#define TNWK_BASE_DIAGNOSTICS_H_
 
 #include <cstdint>
 #include <cstdio>
+
+// Lets compilers that know the attribute check printf-style formats; the
+// argument positions count the implicit object argument as 1.
+#if defined(__has_cpp_attribute)
+#if __has_cpp_attribute(gnu::format)
+#define TNWK_PRINTF_FORMAT(fmt, first) [[gnu::format(printf, fmt, first)]]
+#endif
+#endif
+#ifndef TNWK_PRINTF_FORMAT
+#define TNWK_PRINTF_FORMAT(fmt, first)
+#endif
 
 namespace tnwk {
 
@@ -20,10 +31,12 @@ class Diagnostics {
 
   bool At(unsigned level) const { return verbosity_ >= level; }
 
-  // printf-style message, written only at `level` or above.
+  // printf-style message, written only at `level` or above. The format is
+  // checked against its arguments by the compiler.
+  TNWK_PRINTF_FORMAT(3, 4)
   void Log(unsigned level, const char* format, ...) const;
   // printf-style message, written at every verbosity.
-  void Print(const char* format, ...) const;
+  TNWK_PRINTF_FORMAT(2, 3) void Print(const char* format, ...) const;
 
  private:
   uint8_t verbosity_;
@@ -32,4 +45,4 @@ class Diagnostics {
 
 }  // namespace tnwk
 
-#endif  // TNWK_ENTRIES_DIAGNOSTICS_H_
+#endif  // TNWK_BASE_DIAGNOSTICS_H_

@@ -1,4 +1,4 @@
-#include "reportdef/compiled_pattern.h"
+#include "entries/compiled_pattern.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
-#ifndef TNWK_PARSERS_NUMBERS_H_
-#define TNWK_PARSERS_NUMBERS_H_
+#ifndef TNWK_BASE_NUMBERS_H_
+#define TNWK_BASE_NUMBERS_H_
 
 namespace tnwk {
 
@@ -31,4 +31,4 @@ bool ScanUnsigned(const char** cursor, unsigned* out);
 
 }  // namespace tnwk
 
-#endif  // TNWK_PARSERS_NUMBERS_H_
+#endif  // TNWK_BASE_NUMBERS_H_

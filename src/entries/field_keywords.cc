@@ -1,8 +1,8 @@
-#include "reportdef/field_keywords.h"
+#include "entries/field_keywords.h"
 
 #include <array>
 
-#include "reportdef/options.h"
+#include "entries/options.h"
 
 namespace tnwk {
 namespace {

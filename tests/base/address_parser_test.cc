@@ -1,4 +1,7 @@
-#include "parsers/address_parser.h"
+#include "base/address_parser.h"
+
+#include "base/address_family.h"
+#include "entries/log_entry.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>

@@ -1,10 +1,9 @@
-#ifndef TNWK_PARSERS_ADDRESS_PARSER_H_
-#define TNWK_PARSERS_ADDRESS_PARSER_H_
+#ifndef TNWK_BASE_ADDRESS_PARSER_H_
+#define TNWK_BASE_ADDRESS_PARSER_H_
 
 #include <cstdint>
 
-#include "entries/diagnostics.h"
-#include "entries/log_entry.h"
+#include "base/diagnostics.h"
 
 namespace tnwk {
 
@@ -23,10 +22,6 @@ int parse_ip_address(uint16_t family, const char* text, uint32_t* ipv4_out,
                      uint8_t* ipv6_out, char* text_out,
                      const Diagnostics& diag);
 
-// parse_ip_address into one address block.
-int ParseAddressInto(uint16_t family, const char* text, AddressBlock* block,
-                     const Diagnostics& diag);
-
 }  // namespace tnwk
 
-#endif  // TNWK_PARSERS_ADDRESS_PARSER_H_
+#endif  // TNWK_BASE_ADDRESS_PARSER_H_

@@ -1,11 +1,11 @@
-#include "reportdef/field_keywords.h"
+#include "entries/field_keywords.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 
-#include "reportdef/options.h"
+#include "entries/options.h"
 
 namespace tnwk {
 namespace {

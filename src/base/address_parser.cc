@@ -1,4 +1,4 @@
-#include "parsers/address_parser.h"
+#include "base/address_parser.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "entries/address_family.h"
+#include "base/address_family.h"
 
 namespace tnwk {
 
@@ -44,12 +44,6 @@ int parse_ip_address(uint16_t family, const char* text, uint32_t* ipv4_out,
   }
   diag.Log(2, "IP address error: %s\n", text);
   return 1;
-}
-
-int ParseAddressInto(uint16_t family, const char* text, AddressBlock* block,
-                     const Diagnostics& diag) {
-  return parse_ip_address(family, text, &block->v4, block->v6,
-                          block->text.data(), diag);
 }
 
 }  // namespace tnwk

@@ -1,5 +1,5 @@
-#ifndef TNWK_ENTRIES_CLOCK_H_
-#define TNWK_ENTRIES_CLOCK_H_
+#ifndef TNWK_BASE_CLOCK_H_
+#define TNWK_BASE_CLOCK_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -50,4 +50,4 @@ class FixedClock final : public Clock {
 
 }  // namespace tnwk
 
-#endif  // TNWK_ENTRIES_CLOCK_H_
+#endif  // TNWK_BASE_CLOCK_H_

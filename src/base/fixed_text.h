@@ -1,5 +1,5 @@
-#ifndef TNWK_ENTRIES_FIXED_TEXT_H_
-#define TNWK_ENTRIES_FIXED_TEXT_H_
+#ifndef TNWK_BASE_FIXED_TEXT_H_
+#define TNWK_BASE_FIXED_TEXT_H_
 
 #include <cstddef>
 #include <string_view>
@@ -42,4 +42,4 @@ class FixedText {
 
 }  // namespace tnwk
 
-#endif  // TNWK_ENTRIES_FIXED_TEXT_H_
+#endif  // TNWK_BASE_FIXED_TEXT_H_

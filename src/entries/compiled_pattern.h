@@ -1,5 +1,5 @@
-#ifndef TNWK_REPORTDEF_COMPILED_PATTERN_H_
-#define TNWK_REPORTDEF_COMPILED_PATTERN_H_
+#ifndef TNWK_ENTRIES_COMPILED_PATTERN_H_
+#define TNWK_ENTRIES_COMPILED_PATTERN_H_
 
 #include <regex.h>
 
@@ -38,4 +38,4 @@ class CompiledPattern {
 
 }  // namespace tnwk
 
-#endif  // TNWK_REPORTDEF_COMPILED_PATTERN_H_
+#endif  // TNWK_ENTRIES_COMPILED_PATTERN_H_

@@ -1,4 +1,4 @@
-#include "entries/diagnostics.h"
+#include "base/diagnostics.h"
 
 #include <cstdarg>
 

@@ -1,4 +1,4 @@
-#include "entries/address_family.h"
+#include "base/address_family.h"
 
 #include <sys/socket.h>
 

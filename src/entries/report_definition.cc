@@ -1,4 +1,4 @@
-#include "reportdef/report_definition.h"
+#include "entries/report_definition.h"
 
 namespace tnwk {
 

@@ -1,4 +1,4 @@
-#include "parsers/numbers.h"
+#include "base/numbers.h"
 
 #include <cctype>
 #include <cstdlib>

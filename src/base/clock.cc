@@ -1,4 +1,4 @@
-#include "entries/clock.h"
+#include "base/clock.h"
 
 namespace tnwk {
 

@@ -1,14 +1,14 @@
-#ifndef TNWK_REPORTDEF_REPORT_DEFINITION_H_
-#define TNWK_REPORTDEF_REPORT_DEFINITION_H_
+#ifndef TNWK_ENTRIES_REPORT_DEFINITION_H_
+#define TNWK_ENTRIES_REPORT_DEFINITION_H_
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
-#include "entries/address_family.h"
-#include "entries/fixed_text.h"
-#include "reportdef/compiled_pattern.h"
-#include "reportdef/field_keywords.h"
+#include "base/address_family.h"
+#include "base/fixed_text.h"
+#include "entries/compiled_pattern.h"
+#include "entries/field_keywords.h"
 
 namespace tnwk {
 
@@ -106,4 +106,4 @@ struct ReportDefinition {
 
 }  // namespace tnwk
 
-#endif  // TNWK_REPORTDEF_REPORT_DEFINITION_H_
+#endif  // TNWK_ENTRIES_REPORT_DEFINITION_H_

@@ -1,5 +1,5 @@
-#ifndef TNWK_ENTRIES_ADDRESS_FAMILY_H_
-#define TNWK_ENTRIES_ADDRESS_FAMILY_H_
+#ifndef TNWK_BASE_ADDRESS_FAMILY_H_
+#define TNWK_BASE_ADDRESS_FAMILY_H_
 
 #include <cstdint>
 
@@ -18,4 +18,4 @@ int PlatformFamily(uint16_t family);
 
 }  // namespace tnwk
 
-#endif  // TNWK_ENTRIES_ADDRESS_FAMILY_H_
+#endif  // TNWK_BASE_ADDRESS_FAMILY_H_

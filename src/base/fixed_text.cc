@@ -1,4 +1,4 @@
-#include "entries/fixed_text.h"
+#include "base/fixed_text.h"
 
 #include <cstring>
 
