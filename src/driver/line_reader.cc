@@ -21,9 +21,13 @@ void LineReader::UseStream(std::FILE* stream) {
   stream_ = stream;
 }
 
-char* LineReader::Next() {
+bool LineReader::ReadPiece(char* buffer) {
+  // Both readers copy at most kBufferSize - 1 bytes and a terminator, so the
+  // terminator reaches the last byte only when the piece is full.
+  buffer[kBufferSize - 2] = 'x';
+  buffer[kBufferSize - 1] = 'x';
   if (file_ != nullptr) {
-    if (gzgets(file_, buffer_, kBufferSize) != nullptr) return buffer_;
+    if (gzgets(file_, buffer, kBufferSize) != nullptr) return true;
     int code = Z_OK;
     const char* text = gzerror(file_, &code);
     if (code == Z_ERRNO) {
@@ -31,14 +35,30 @@ char* LineReader::Next() {
     } else if (code != Z_OK && code != Z_STREAM_END) {
       error_ = text;
     }
-    return nullptr;
+    return false;
   }
   if (stream_ != nullptr) {
-    if (std::fgets(buffer_, kBufferSize, stream_) != nullptr) return buffer_;
+    if (std::fgets(buffer, kBufferSize, stream_) != nullptr) return true;
     if (std::ferror(stream_)) error_ = std::strerror(errno);
-    return nullptr;
+    return false;
   }
-  return nullptr;
+  return false;
+}
+
+bool LineReader::EndsMidLine(const char* buffer) {
+  return buffer[kBufferSize - 1] == '\0' && buffer[kBufferSize - 2] != '\n';
+}
+
+char* LineReader::Next() {
+  if (!ReadPiece(buffer_)) return nullptr;
+  if (EndsMidLine(buffer_)) {
+    // The line goes on: its first piece is the line, the rest is dropped up
+    // to and including its newline. An error on the way is kept in error_
+    // and ends the input at the next call.
+    while (ReadPiece(skipped_) && EndsMidLine(skipped_)) {
+    }
+  }
+  return buffer_;
 }
 
 int LineReader::Close(std::string* error_text) {

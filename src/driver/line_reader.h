@@ -8,10 +8,11 @@
 
 namespace tnwk {
 
-// Reads one input in pieces of at most 1023 characters: a file through zlib
-// (plain and gzip files alike) or an already open stream such as standard
-// input. A physical line longer than that arrives as several pieces; the
-// newline, when present, stays at the end of its piece.
+// Reads one input line by line: a file through zlib (plain and gzip files
+// alike) or an already open stream such as standard input. A line is given
+// as its first 1023 characters at most, with its newline when that fits; the
+// rest of a longer physical line is skipped, so each physical line is one
+// line, and the tail of a long line can never pass for a line of its own.
 class LineReader {
  public:
   static constexpr int kBufferSize = 1024;
@@ -28,7 +29,7 @@ class LineReader {
   // Reads from `stream`, which stays open and owned by the caller.
   void UseStream(std::FILE* stream);
 
-  // The next piece, terminated, in a buffer that the next call reuses; null
+  // The next line, terminated, in a buffer that the next call reuses; null
   // at the end of the input or when reading failed (see error()).
   char* Next();
 
@@ -42,10 +43,19 @@ class LineReader {
   int Close(std::string* error_text);
 
  private:
+  // One piece of at most kBufferSize - 1 characters into `buffer`, as
+  // gzgets or fgets reads it. Returns false at the end or on an error.
+  bool ReadPiece(char* buffer);
+  // Whether the piece just read into `buffer` filled it without ending the
+  // line. Pieces may hold NUL bytes, so the length cannot tell; the marks
+  // that ReadPiece leaves in the last two bytes do.
+  static bool EndsMidLine(const char* buffer);
+
   gzFile file_ = nullptr;
   std::FILE* stream_ = nullptr;
   std::string error_;
   char buffer_[kBufferSize];
+  char skipped_[kBufferSize];  // the tail of a long line, thrown away
 };
 
 }  // namespace tnwk

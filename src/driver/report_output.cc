@@ -109,11 +109,18 @@ int ReportWriter::write_report(std::span<const ReportEntry* const> rows,
 
   CellFormatter cells(cache_);
   for (const ReportEntry* row : shown) {
+    const uint64_t row_start = out.written();
     bool first = true;
     for (const ReportColumn& column : definition_.columns) {
       if (!first) out.Put('\t');
       first = false;
       cells.WriteCell(column.column, *row, out);
+    }
+    // An empty line ends the rows, so a row whose only cell is empty (a
+    // port column on an ICMP row) would hide every row after it. A report
+    // without columns keeps its empty rows: it has no cell to fill.
+    if (out.written() == row_start && !definition_.columns.empty()) {
+      out.Put('-');
     }
     out.Put('\n');
   }

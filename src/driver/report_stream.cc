@@ -13,12 +13,14 @@ void ReportStream::NoteFailure() {
 
 void ReportStream::Put(std::string_view bytes) {
   if (bytes.empty()) return;
+  written_ += bytes.size();
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
     NoteFailure();
   }
 }
 
 void ReportStream::Put(char c) {
+  ++written_;
   if (std::fputc(static_cast<unsigned char>(c), file_) == EOF) NoteFailure();
 }
 

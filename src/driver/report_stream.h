@@ -23,6 +23,9 @@ class ReportStream {
   void PutSigned(int64_t value);     // "%li"
   void PutDouble(double value);      // "%.7g"
 
+  // How many bytes were put so far.
+  uint64_t written() const { return written_; }
+
   // Flushes the stream. False when this or any earlier write failed.
   bool Flush();
   // errno of the first failed write or flush; 0 when none failed.
@@ -33,6 +36,7 @@ class ReportStream {
 
   std::FILE* file_;
   int error_ = 0;
+  uint64_t written_ = 0;
 };
 
 }  // namespace tnwk

@@ -9,6 +9,37 @@ namespace {
 
 constexpr int kFlags = REG_EXTENDED | REG_NOSUB;
 
+// Whether `pattern` uses a back-reference (\1 to \9 outside a bracket
+// expression). Extended expressions have none, but the C library accepts
+// them, and matching them can take time exponential in the text.
+bool HasBackReference(const char* pattern) {
+  for (const char* p = pattern; *p != '\0'; ++p) {
+    if (*p == '\\') {
+      if (p[1] >= '1' && p[1] <= '9') return true;
+      if (p[1] == '\0') return false;
+      ++p;
+    } else if (*p == '[') {
+      // Skip the bracket expression: a "]" first (after an optional "^") is
+      // literal, and so is one inside [:class:], [=x=] or [.x.].
+      ++p;
+      if (*p == '^') ++p;
+      if (*p == ']') ++p;
+      while (*p != '\0' && *p != ']') {
+        if (*p == '[' && (p[1] == ':' || p[1] == '=' || p[1] == '.')) {
+          const char delimiter = p[1];
+          p += 2;
+          while (*p != '\0' && !(p[0] == delimiter && p[1] == ']')) ++p;
+          if (*p == '\0') return false;
+          ++p;
+        }
+        ++p;
+      }
+      if (*p == '\0') return false;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 CompiledPattern::CompiledPattern() { Compile("."); }
@@ -34,7 +65,8 @@ CompiledPattern& CompiledPattern::operator=(CompiledPattern&& other) noexcept {
 
 bool CompiledPattern::Compile(const char* pattern, std::string* error) {
   Release();
-  int rc = regcomp(&regex_, pattern, kFlags);
+  int rc = HasBackReference(pattern) ? REG_ESUBREG
+                                     : regcomp(&regex_, pattern, kFlags);
   if (rc == 0) {
     compiled_ = true;
     return true;

@@ -20,8 +20,10 @@ class CompiledPattern {
   CompiledPattern(const CompiledPattern&) = delete;
   CompiledPattern& operator=(const CompiledPattern&) = delete;
 
-  // Compiles `pattern` in place of the current one. On failure the pattern
-  // is "." again, `error` (when given) receives the library's error text,
+  // Compiles `pattern` in place of the current one. A back-reference (\1 to
+  // \9) is refused as an invalid back reference, so that every pattern
+  // matches in time polynomial in the text. On failure the pattern is "."
+  // again, `error` (when given) receives the library's error text,
   // and the result is false.
   bool Compile(const char* pattern, std::string* error = nullptr);
 

@@ -72,7 +72,10 @@ struct SelectionCriterion {
 // column-selected flags and the OR of the ip_df / ip_mf values. Built once
 // by the definition reader, read-only afterwards.
 struct ReportDefinition {
-  std::vector<ReportColumn> columns;         // print order
+  std::vector<ReportColumn> columns;  // print order
+  // How many leading columns are in print order; the definition reader
+  // appends the rest in line order and puts them in place once at the end.
+  size_t ordered_columns = 0;
   std::vector<SortField> sort_fields;        // from the head
   std::vector<SelectionCriterion> criteria;  // newest first
   uint32_t column_count = 0;

@@ -1,5 +1,6 @@
 #include "reportdef/column_list.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,16 @@ void add_column(DefinitionContext& context, std::string_view key,
   ++definition.column_count;
 
   std::vector<ReportColumn>& columns = definition.columns;
+  if (!diag.At(6)) {
+    // Inserting in place costs a walk and a move of the list per line,
+    // quadratic in the number of columns; appending and ordering once at
+    // the end gives the same list.
+    const int32_t position = column.position;
+    columns.push_back(std::move(column));
+    diag.Log(4, "Added column %s at position %i\n", key_text.c_str(), position);
+    return;
+  }
+  order_columns(definition);
   const size_t size = columns.size();
   const int32_t position = column.position;
   size_t at;
@@ -76,7 +87,25 @@ void add_column(DefinitionContext& context, std::string_view key,
   }
   columns.insert(columns.begin() + static_cast<std::ptrdiff_t>(at),
                  std::move(column));
+  definition.ordered_columns = columns.size();
   diag.Log(4, "Added column %s at position %i\n", key_text.c_str(), position);
+}
+
+void order_columns(ReportDefinition& definition) {
+  std::vector<ReportColumn>& columns = definition.columns;
+  const auto appended =
+      columns.begin() + static_cast<std::ptrdiff_t>(definition.ordered_columns);
+  if (appended == columns.end()) return;
+  // Each appended column goes before every column of its position that came
+  // earlier, so the appended ones go newest first ahead of the ordered
+  // ones, and a stable sort by position keeps that among equals.
+  std::reverse(appended, columns.end());
+  std::rotate(columns.begin(), appended, columns.end());
+  std::stable_sort(columns.begin(), columns.end(),
+                   [](const ReportColumn& a, const ReportColumn& b) {
+                     return a.position < b.position;
+                   });
+  definition.ordered_columns = columns.size();
 }
 
 }  // namespace tnwk

@@ -10,12 +10,19 @@ namespace tnwk {
 // Adds the column `key` at the position read from the raw `parameter` (a
 // "c_" line) to context.definition.columns, before the first column whose
 // position is greater or equal, so that of equal positions the later line
-// comes first. Sets the keyword's column-selected flag, ORs its cache and
+// comes first. The column is appended and takes its place when
+// order_columns runs, except at verbosity 6, whose trace walks the list as
+// it stands. Sets the keyword's column-selected flag, ORs its cache and
 // location bits into the options and counts the column. An unknown key is
 // skipped ("Skipping unrecognized column: %s\n", verbosity 3), a keyword
 // that is no column too ("ignoring key = %s\n", verbosity 5).
 void add_column(DefinitionContext& context, std::string_view key,
                 const char* parameter, int line_no);
+
+// Puts the appended columns in their places, in O(n log n) time: the order
+// is the one that inserting each line's column as add_column describes
+// gives.
+void order_columns(ReportDefinition& definition);
 
 }  // namespace tnwk
 

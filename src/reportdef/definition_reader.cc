@@ -34,6 +34,15 @@ constexpr Prefix kPrefixes[] = {
 void process_definition_line(DefinitionContext& context, char* text,
                              int line_no) {
   const Diagnostics& diag = context.diag;
+  // A definition written on Windows ends its lines in CR LF; the CR is no
+  // more part of the value than the newline is.
+  const size_t length = std::strlen(text);
+  if (length >= 2 && text[length - 2] == '\r' && text[length - 1] == '\n') {
+    text[length - 2] = '\n';
+    text[length - 1] = '\0';
+  } else if (length >= 1 && text[length - 1] == '\r') {
+    text[length - 1] = '\0';
+  }
   char* start = text;
   while (*start == ' ' || *start == '\t') ++start;
   // An empty piece can only be the end of a file without a final newline.
@@ -127,11 +136,21 @@ int read_report_definition(DefinitionContext& context, const char* path,
     diag.Log(6, "Input line is: %s", line);
     process_definition_line(context, line, line_no);
   }
+  if (std::ferror(stream)) {
+    // A definition that could not be read whole (a directory or a closed
+    // descriptor on standard input, a device error) must not give a report
+    // that passes for the one the front end asked for.
+    diag.Print("Error reading the report definition: %s\n",
+               std::strerror(errno));
+    if (!from_stdin) std::fclose(stream);
+    return 1;
+  }
 
   if (!context.options.summarize &&
       !definition.IsColumnSelected(kColumnSname)) {
     add_column(context, "sname", "99", 999);
   }
+  order_columns(definition);
 
   WriteDefinitionDump(definition, diag, context.clock);
 

@@ -70,16 +70,27 @@ TEST_F(InputLoopTest, EmptyFileRaisesNoCounter) {
   EXPECT_EQ(counters.lines_processed, 0u);
 }
 
-TEST_F(InputLoopTest, LongLineArrivesAsNumberedPieces) {
-  std::string line(1500, 'x');
-  Run({dir.WriteFile("long.log", line + "\nshort\n")});
-  ASSERT_EQ(dispatcher.lines.size(), 3u);
-  EXPECT_EQ(dispatcher.lines[0].first, std::string(1023, 'x'));
-  EXPECT_EQ(dispatcher.lines[0].second, 1u);
-  EXPECT_EQ(dispatcher.lines[1].first, std::string(477, 'x') + "\n");
-  EXPECT_EQ(dispatcher.lines[1].second, 2u);
-  EXPECT_EQ(dispatcher.lines[2].first, "short\n");
-  EXPECT_EQ(dispatcher.lines[2].second, 3u);
+TEST_F(InputLoopTest, LongLineIsOneLineCutTo1023Characters) {
+  // The tail of a long line must never pass for a line of its own: here it
+  // is a forged line behind an attacker's padding.
+  for (size_t length : {1022u, 1023u, 1024u, 1u << 20}) {
+    const std::string line = std::string(length - 8, 'x') + "0 forged";
+    const std::string text = line + "\n2 next\n";
+    const std::string first =
+        length < 1023 ? line + "\n" : line.substr(0, 1023);
+    for (const std::string& name :
+         {dir.WriteFile("long.log", text), dir.WriteGzipFile("long.gz", text),
+          std::string("-")}) {
+      dispatcher.lines.clear();
+      counters = Counters();
+      Run({name}, 0, text);
+      ASSERT_EQ(dispatcher.lines.size(), 2u) << name << " " << length;
+      EXPECT_EQ(dispatcher.lines[0].first, first) << name << " " << length;
+      EXPECT_EQ(dispatcher.lines[1],
+                std::make_pair(std::string("2 next\n"), uint64_t{2}));
+      EXPECT_EQ(counters.lines_processed, 2u);
+    }
+  }
 }
 
 TEST_F(InputLoopTest, LastLineWithoutNewlineIsHandedOn) {

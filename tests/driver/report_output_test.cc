@@ -176,6 +176,16 @@ TEST_F(ReportOutputTest, NoColumnsGivesAnEmptyHeaderLine) {
   EXPECT_EQ(out.str(), "%%\n0\n0\n%%\n\n\n\n1\n0\n0\n0\n0\n0\n");
 }
 
+TEST_F(ReportOutputTest, ARowOfOneEmptyCellIsWrittenAsADash) {
+  // An empty line would end the rows for the front end.
+  definition = Columns({"dport"});
+  ReportEntry icmp = TcpRow("10.0.0.1", 80, 1);
+  icmp.ip_protocol = 1;
+  ReportEntry tcp = TcpRow("10.0.0.2", 22, 1);
+  EXPECT_EQ(Write({&icmp, &tcp}, 2, 0), 0);
+  EXPECT_EQ(out.str(), "%%\n0\n0\n%%\ndport\t\n-\n22\n\n2\n0\n0\n0\n0\n0\n");
+}
+
 TEST_F(ReportOutputTest, SkipAndLimitChooseThePrintedRows) {
   definition = Columns({"id"});
   EXPECT_EQ(PrintedIds(0, 2), "1\n2\n");

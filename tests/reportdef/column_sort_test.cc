@@ -6,6 +6,8 @@
 
 #include "definition_fixture.h"
 #include "entries/field_keywords.h"
+#include "reportdef/column_list.h"
+#include "reportdef/definition_reader.h"
 
 namespace tnwk::testing {
 namespace {
@@ -27,6 +29,44 @@ TEST_F(ColumnListTest, EqualPositionsPutTheLaterLineFirst) {
   EXPECT_EQ(ColumnNames(), (Names{"ip_saddr", "count"}));
   Lines({"c_oob_in=1"});
   EXPECT_EQ(ColumnNames(), (Names{"oob_in", "ip_saddr", "count"}));
+}
+
+TEST_F(ColumnListTest, OrderingOnceGivesTheOrderOfInsertingEachLine) {
+  // Without the trace the columns are ordered once at the end; with it each
+  // is inserted as it comes. Both must give the same list.
+  const char* keys[] = {"count", "ip_saddr", "sname", "oob_in", "id"};
+  std::vector<std::string> lines;
+  unsigned seed = 7;
+  for (int i = 0; i < 300; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    lines.push_back(std::string("c_") + keys[(seed >> 8) % 5] + "=" +
+                    std::to_string((seed >> 16) % 7) + "\n");
+  }
+  auto order = [&](uint8_t verbosity) {
+    SetVerbosity(verbosity);
+    definition_ = ReportDefinition();
+    for (std::string line : lines) {
+      process_definition_line(context_, line.data(), 1);
+    }
+    order_columns(definition_);
+    std::vector<std::pair<std::string, int32_t>> result;
+    for (const ReportColumn& c : definition_.columns) {
+      result.emplace_back(c.name.c_str(), c.position);
+    }
+    return result;
+  };
+  EXPECT_EQ(order(0), order(6));
+}
+
+TEST_F(ColumnListTest, AHundredThousandColumnsOfOnePositionReadInLinearTime) {
+  for (int i = 0; i < 100000; ++i) {
+    std::string line = i % 2 ? "c_count=1\n" : "c_sname=1\n";
+    process_definition_line(context_, line.data(), i + 1);
+  }
+  order_columns(definition_);
+  ASSERT_EQ(definition_.columns.size(), 100000u);
+  EXPECT_EQ(definition_.columns.front().name.view(), "count");  // the last
+  EXPECT_EQ(definition_.columns.back().name.view(), "sname");   // the first
 }
 
 TEST_F(ColumnListTest, PositionsAreReadFromTheRawParameter) {

@@ -121,6 +121,25 @@ TEST_F(CriteriaTest, BadPatternsAddNothing) {
   EXPECT_EQ(Messages().find("Added"), std::string::npos);
 }
 
+TEST_F(CriteriaTest, BackReferencesAreRefusedLikeBadPatterns) {
+  // Matching a back-reference can take time exponential in the line.
+  SetVerbosity(2);
+  for (const char* value :
+       {"^(a*)(a*)(a*)(a*)\\4\\3\\2\\1c$", "(x)\\1", "[[:alpha:]](y)\\1"}) {
+    Line(std::string("w_oob_prefix=") + value);
+    EXPECT_TRUE(definition_.criteria.empty()) << value;
+  }
+  EXPECT_NE(Messages().find("skipping:\n  Invalid back reference\n"),
+            std::string::npos);
+  // An escaped digit inside brackets, or an escaped backslash, is no
+  // back-reference.
+  for (const char* value : {"[\\1]", "a\\\\1", "[]\\1]", "[[:digit:]\\2]"}) {
+    definition_ = ReportDefinition();
+    Line(std::string("w_oob_prefix=") + value);
+    EXPECT_EQ(definition_.criteria.size(), 1u) << value;
+  }
+}
+
 TEST_F(CriteriaTest, TcpFlagKeywordsFoldIntoOneMask) {
   Lines({"w_tcp_syn=yes", "w_tcp_fin=yes"});
   EXPECT_EQ(OnlyCriterion().field, kCriterionTcpFlags);

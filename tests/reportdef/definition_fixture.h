@@ -8,6 +8,7 @@
 
 #include "base/clock.h"
 #include "base/diagnostics.h"
+#include "reportdef/column_list.h"
 #include "reportdef/definition_context.h"
 #include "reportdef/definition_reader.h"
 #include "test_support.h"
@@ -26,6 +27,7 @@ class DefinitionTest : public ::testing::Test {
   void Line(std::string text, int line_no = 1) {
     text += '\n';
     process_definition_line(context_, text.data(), line_no);
+    order_columns(definition_);
   }
 
   void Lines(const std::vector<std::string>& lines) {

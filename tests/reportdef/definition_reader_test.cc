@@ -67,6 +67,27 @@ TEST_F(DefinitionReaderTest, StandardInputIsReadAndLeftOpen) {
   EXPECT_EQ(std::fclose(input), 0);  // still ours to close
 }
 
+TEST_F(DefinitionReaderTest, UnreadableStandardInputFailsTheRun) {
+  // A directory on standard input reads as an error, not as an empty
+  // definition that would give the default report.
+  std::FILE* input = std::fopen(dir_.path().c_str(), "r");
+  ASSERT_NE(input, nullptr);
+  EXPECT_EQ(read_report_definition(context_, "-", input), 1);
+  EXPECT_EQ(Messages(),
+            "Error reading the report definition: Is a directory\n");
+  std::fclose(input);
+}
+
+TEST_F(DefinitionReaderTest, CarriageReturnsBeforeTheNewlineAreDropped) {
+  ASSERT_EQ(ReadFile("summarize=yes\r\nc_oob_prefix=1\r\n"
+                     "w_oob_prefix=^DROP$\r\nw_sname=x\r"),
+            0);
+  EXPECT_TRUE(options_.summarize);
+  ASSERT_EQ(definition_.criteria.size(), 1u);
+  EXPECT_EQ(definition_.criteria[0].svalue.view(), "^DROP$");
+  EXPECT_EQ(definition_.criteria[0].regex.Execute("DROP"), 0);
+}
+
 TEST_F(DefinitionReaderTest, LongLinesArriveInPiecesWithTheirOwnNumbers) {
   SetVerbosity(1);
   // 1500 characters: the second piece is line 2 and holds a bad number.
