@@ -1,6 +1,8 @@
 #ifndef TNWK_BASE_NUMBERS_H_
 #define TNWK_BASE_NUMBERS_H_
 
+#include <cstdint>
+
 namespace tnwk {
 
 // Checked versions of the C library's text-to-number conversions. For values
@@ -28,6 +30,14 @@ unsigned long CheckedStrtoul(const char* text, int base,
 // like CheckedAtoi / strtoul.
 bool ScanInt(const char** cursor, int* out);
 bool ScanUnsigned(const char** cursor, unsigned* out);
+
+// Packet counts never wrap: they stop at the largest value.
+inline uint64_t SaturatingAdd(uint64_t a, uint64_t b) {
+  return a + b < a ? UINT64_MAX : a + b;
+}
+inline uint64_t SaturatingMul(uint64_t a, uint64_t b) {
+  return b != 0 && a > UINT64_MAX / b ? UINT64_MAX : a * b;
+}
 
 }  // namespace tnwk
 

@@ -82,7 +82,7 @@ LineResult Dispatcher::Classify(char* line, uint64_t line_no) {
     Mark("e");
     return LineResult::kExcluded;
   }
-  last_count_ = static_cast<int32_t>(static_cast<uint32_t>(entry_->count));
+  last_count_ = entry_->count;
   entry_->sname.Set(source_name_->view());
   entry_->id = line_no;
   aggregator_->aggregate_entry(*entry_);
@@ -107,8 +107,7 @@ LineResult Dispatcher::RepeatLastEntry(const char* line, const char* marker) {
     return LineResult::kNotPacketLog;
   }
   // The entry still holds the last accepted line, its name and number too.
-  entry_->count = static_cast<uint64_t>(static_cast<int64_t>(last_count_) *
-                                        static_cast<int64_t>(repeat));
+  entry_->count = SaturatingMul(last_count_, static_cast<uint64_t>(repeat));
   aggregator_->aggregate_entry(*entry_);
   Mark("r");
   return LineResult::kAccepted;

@@ -52,7 +52,7 @@ class Dispatcher final : public LineDispatcher {
   std::array<DialectParser*, kDialectCount> parsers_{};
 
   bool last_line_accepted_ = false;
-  int32_t last_count_ = 0;
+  uint64_t last_count_ = 0;
   uint64_t current_line_no_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "driver/report_output.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstring>
@@ -21,17 +22,26 @@ ReportWriter::ReportWriter(const Options& options,
       clock_(clock),
       standard_output_(standard_output) {}
 
-std::span<const ReportEntry* const> ReportWriter::ShownRows(
+std::vector<const ReportEntry*> ReportWriter::ShownRows(
     std::span<const ReportEntry* const> rows, uint64_t row_skip,
     uint64_t row_limit) {
   // The front end has always seen the skip count cut to 32 bits.
-  const uint64_t skip = static_cast<uint32_t>(row_skip);
-  if (skip >= rows.size()) return {};
-  rows = rows.subspan(static_cast<size_t>(skip));
-  if (row_limit != 0 && row_limit < rows.size()) {
-    rows = rows.first(static_cast<size_t>(row_limit));
+  uint64_t skip = static_cast<uint32_t>(row_skip);
+  uint64_t left = row_limit != 0 ? row_limit : UINT64_MAX;
+  std::vector<const ReportEntry*> shown;
+  for (const ReportEntry* row : rows) {
+    if (left == 0) break;
+    uint64_t copies = row->multiplicity;
+    if (skip >= copies) {
+      skip -= copies;
+      continue;
+    }
+    copies = std::min(copies - skip, left);
+    skip = 0;
+    left -= copies;
+    shown.insert(shown.end(), static_cast<size_t>(copies), row);
   }
-  return rows;
+  return shown;
 }
 
 void ReportWriter::RunCacheSteps(std::span<const ReportEntry* const> shown) {
@@ -78,7 +88,7 @@ void ReportWriter::WriteStatistics(const Counters& counters) const {
 int ReportWriter::write_report(std::span<const ReportEntry* const> rows,
                                uint64_t row_count, uint64_t count_sum,
                                const Counters& counters) {
-  const std::span<const ReportEntry* const> shown =
+  const std::vector<const ReportEntry*> shown =
       ShownRows(rows, options_.row_skip, options_.row_limit);
 
   times_ = CacheTimes{};

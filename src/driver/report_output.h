@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <span>
+#include <vector>
 
 #include "base/clock.h"
 #include "base/diagnostics.h"
@@ -47,8 +48,9 @@ class ReportWriter {
   const CacheTimes& times() const { return times_; }
 
   // The rows the report prints: after the first row_skip (taken modulo
-  // 2^32), at most row_limit of them (0: no limit).
-  static std::span<const ReportEntry* const> ShownRows(
+  // 2^32), at most row_limit of them (0: no limit). A row that stands for
+  // several identical rows appears as often as it is printed.
+  static std::vector<const ReportEntry*> ShownRows(
       std::span<const ReportEntry* const> rows, uint64_t row_skip,
       uint64_t row_limit);
 

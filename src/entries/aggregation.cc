@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/numbers.h"
+
 namespace tnwk {
 
 Aggregation::Aggregation(const ReportDefinition& definition,
@@ -17,14 +19,22 @@ Aggregation::Aggregation(const ReportDefinition& definition,
       clock_(clock) {}
 
 void Aggregation::aggregate_entry(const LogEntry& entry) {
-  // Repeat lines carry their packet count in the low 32 bits.
-  int32_t packets = static_cast<int32_t>(static_cast<uint32_t>(entry.count));
+  // A line stands for `count` packets (a repeat line for many), with and
+  // without "summarize" alike.
+  const uint64_t packets = entry.count;
+  if (packets >= 2) {
+    counters_->total_matched =
+        SaturatingAdd(counters_->total_matched, packets - 1);
+  }
   if (!summarize_) {
-    if (packets >= 2) counters_->total_matched += packets - 1;
-    for (int32_t i = 0; i < packets; ++i) new_row(entry, 1);
+    if (packets == 0) return;
+    ReportEntry& row = new_row(entry, 1);
+    // The identical rows it stands for would have taken the next numbers.
+    row.multiplicity = packets;
+    rows_->row_counter = SaturatingAdd(rows_->row_counter, packets - 1);
+    rows_->row_count = SaturatingAdd(rows_->row_count, packets - 1);
     return;
   }
-  if (packets >= 2) counters_->total_matched += entry.count - 1;
   ReportEntry* row = index_.Find(entry);
   if (row == nullptr) {
     index_.Add(&new_row(entry, entry.count));
@@ -49,7 +59,7 @@ void Aggregation::Fold(ReportEntry& row, const LogEntry& entry) {
     clock_.FormatLocal(t, "%b %d %H:%M:%S", now, sizeof now);
     diag_.Log(4, "Timewarp in log file (%s > %s).\n", latest, now);
   }
-  row.count += entry.count;
+  row.count = SaturatingAdd(row.count, entry.count);
   if (populate_full_) add_address_detail(entry, row.entry_no);
 }
 

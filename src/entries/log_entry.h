@@ -139,6 +139,10 @@ void reset_current_entry(LogEntry& entry);
 // sizes are. The texts are already cut to the widths of LogEntry.
 struct ReportEntry : EntryValues {
   uint64_t entry_no = 0;  // creation sequence number; not printed
+  // Without "summarize", a line that stands for n packets makes n identical
+  // rows; one row then stands for all of them, and the report, its limits
+  // and the cache steps count it n times. Always 1 with "summarize".
+  uint64_t multiplicity = 1;
   int64_t earliest = 0;
   int64_t latest = 0;
   const char* sname = "";

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/ip_protocol.h"
+#include "base/numbers.h"
 
 namespace tnwk {
 
@@ -299,7 +300,7 @@ void Selection::filter_rows(ReportRows* rows) const {
     if (min_latest != 0 && row->latest < min_latest) continue;
     // The kept rows end up in the reverse of their old order, oldest first.
     kept.push_front(row);
-    count_sum += row->count;
+    count_sum = SaturatingAdd(count_sum, row->count);
   }
   rows->row_count = kept.size();
   rows->count_sum = count_sum;

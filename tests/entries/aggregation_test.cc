@@ -46,25 +46,39 @@ LogEntry At(LogEntry entry, int64_t t) {
   return entry;
 }
 
-TEST_F(AggregationTest, WithoutSummarizeEveryPacketIsARow) {
+TEST_F(AggregationTest, WithoutSummarizeOneRowStandsForEveryPacket) {
   LogEntry entry = WithCount(MakeEntry(), 3);
   entry.id = 17;
-  Run(ReportDefinition(), {entry, WithCount(MakeEntry(), 0)});
-  ASSERT_EQ(rows_.rows().size(), 3u);
-  EXPECT_EQ(rows_.row_count, 3u);
+  Run(ReportDefinition(), {entry, WithCount(MakeEntry(), 0), MakeEntry()});
+  ASSERT_EQ(rows_.rows().size(), 2u);
+  EXPECT_EQ(rows_.row_count, 4u);
   EXPECT_EQ(counters_.total_matched, 2u);
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(Row(i).count, 1u);
-    EXPECT_EQ(Row(i).id, 17u);
-    EXPECT_EQ(Row(i).entry_no, 3 - i);  // newest first
-  }
+  EXPECT_EQ(Row(1).multiplicity, 3u);
+  EXPECT_EQ(Row(1).count, 1u);
+  EXPECT_EQ(Row(1).id, 17u);
+  // The three identical rows took the numbers 1 to 3.
+  EXPECT_EQ(Row(0).entry_no, 4u);
 }
 
-TEST_F(AggregationTest, CountIsReadAsSigned32Bits) {
-  Run(ReportDefinition(), {WithCount(MakeEntry(), 0x100000002ULL),
-                           WithCount(MakeEntry(), 0xFFFFFFFFULL)});
-  EXPECT_EQ(rows_.rows().size(), 2u);
-  EXPECT_EQ(counters_.total_matched, 1u);
+// Lines that stand for more than 2^31 packets, as repeat lines can.
+const std::vector<LogEntry> kHugeCounts = {
+    WithCount(MakeEntry(), 0x100000002ULL),
+    WithCount(MakeEntry(), 0xFFFFFFFFULL)};
+
+TEST_F(AggregationTest, HugeCountsMakeAsManyRowsAsPackets) {
+  Run(ReportDefinition(), kHugeCounts);
+  EXPECT_EQ(rows_.row_count, 0x100000002ULL + 0xFFFFFFFFULL);
+  EXPECT_EQ(counters_.total_matched, 0x100000002ULL + 0xFFFFFFFFULL - 2);
+}
+
+TEST_F(AggregationTest, HugeCountsSumWhenSummarizedAndSaturate) {
+  options_.summarize = true;
+  Run(ReportDefinition(), kHugeCounts);
+  EXPECT_EQ(Row(0).count, 0x100000002ULL + 0xFFFFFFFFULL);
+  EXPECT_EQ(counters_.total_matched, 0x100000002ULL + 0xFFFFFFFFULL - 2);
+  Run(ReportDefinition(), {WithCount(MakeEntry(), UINT64_MAX)});
+  EXPECT_EQ(Row(0).count, UINT64_MAX);
+  EXPECT_EQ(counters_.total_matched, UINT64_MAX);
 }
 
 TEST_F(AggregationTest, RowCopiesEveryField) {
