@@ -2,6 +2,7 @@
 
 #include "entries/options.h"
 #include "parsers/netfilter_parser.h"
+#include "parsers/snort_parser.h"
 
 namespace tnwk {
 
@@ -25,7 +26,7 @@ const std::array<Dialect, kDialectCount> kDialects = {{
     {"cisco_pix", 'p', kParserCiscoPix, "%PIX-", "%FWSM-", nullptr},
     {"netscreen", 'e', kParserNetscreen, " NetScreen ", nullptr, nullptr},
     {"win_xp", 'w', kParserWinXp, "", nullptr, nullptr},
-    {"snort", 's', kParserSnort, " snort", nullptr, nullptr},
+    {"snort", 's', kParserSnort, " snort", nullptr, Make<SnortParser>},
 }};
 
 const Dialect* DialectByBit(uint32_t bit) {
