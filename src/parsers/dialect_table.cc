@@ -2,6 +2,7 @@
 
 #include "entries/options.h"
 #include "parsers/netfilter_parser.h"
+#include "parsers/win_xp_parser.h"
 
 namespace tnwk {
 
@@ -24,7 +25,7 @@ const std::array<Dialect, kDialectCount> kDialects = {{
     {"ipfw", 'b', kParserIpfw, " ipfw: ", nullptr, nullptr},
     {"cisco_pix", 'p', kParserCiscoPix, "%PIX-", "%FWSM-", nullptr},
     {"netscreen", 'e', kParserNetscreen, " NetScreen ", nullptr, nullptr},
-    {"win_xp", 'w', kParserWinXp, "", nullptr, nullptr},
+    {"win_xp", 'w', kParserWinXp, "", nullptr, Make<WinXpParser>},
     {"snort", 's', kParserSnort, " snort", nullptr, nullptr},
 }};
 
