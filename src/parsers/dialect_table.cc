@@ -3,6 +3,7 @@
 #include "entries/options.h"
 #include "parsers/netfilter_parser.h"
 #include "parsers/snort_parser.h"
+#include "parsers/win_xp_parser.h"
 
 namespace tnwk {
 
@@ -25,7 +26,7 @@ const std::array<Dialect, kDialectCount> kDialects = {{
     {"ipfw", 'b', kParserIpfw, " ipfw: ", nullptr, nullptr},
     {"cisco_pix", 'p', kParserCiscoPix, "%PIX-", "%FWSM-", nullptr},
     {"netscreen", 'e', kParserNetscreen, " NetScreen ", nullptr, nullptr},
-    {"win_xp", 'w', kParserWinXp, "", nullptr, nullptr},
+    {"win_xp", 'w', kParserWinXp, "", nullptr, Make<WinXpParser>},
     {"snort", 's', kParserSnort, " snort", nullptr, Make<SnortParser>},
 }};
 
