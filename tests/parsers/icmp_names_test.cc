@@ -19,36 +19,27 @@ struct NameCase {
 };
 
 TEST(IcmpNames, TypeAndCodeWordsOfBothTables) {
+  // unreach/port and routerrenumber/seqnum_reset are in the parser's tests.
   const NameCase cases[] = {
-      {"icmp unreach/port", 0, 3, 3},
-      {"icmp unreach/foo", 0, 3, 0},
-      {"icmp unreach/13", 0, 3, 13},
+      {"icmp unreach/foo", 0, 3, 0},  // atoi of an unknown code word
       {"icmp 3/needfrag", 0, 3, 4},
-      {"icmp redirect/toshost", 0, 5, 3},
       {"icmp paramprob/length", 0, 12, 2},
       {"icmp timestampreply/0", 0, 14, 0},
       {"icmp echo/port", 0, 8, 0},  // no code list: atoi of the word
-      {"icmp 0/0", 0, 0, 0},
       {"icmp 250/x", 0, 250, 0},
       {"icmp 250/7", 0, 250, 0},  // a type no entry has takes no code
-      {"icmp bogus/0", 1, 255, 255},
+      {"icmp 0/0", 0, 0, 0},
       {"icmp dest-unreach/port", 1, 255, 255},
       {"icmp Echo/0", 1, 255, 255},
       {"icmp /3", 1, 255, 255},
-      {"icmp routeradvert/0", 0, 9, 0},
       {"icmpv6 routeradvert/0", 0, 134, 0},
       {"icmpv6 echoreply/0", 0, 129, 0},
-      {"icmpv6 unreach/noport", 0, 1, 4},
-      {"icmpv6 routerrenumber/seqnum_reset", 0, 138, 255},
-      {"icmpv6 139/fqdn", 0, 139, 1},
+      {"icmpv6 139/fqdn", 0, 139, 1},  // the first entry of 139
       {"icmpv6 whoareyourequest/fqdn", 0, 139, 0},
-      {"icmpv6 fqdnreply/0", 0, 140, 0},
-      {"icmpv6 mtracerequest/0", 0, 201, 0},
       {"icmpv6 needfrag/0", 1, 255, 255},
       // Words of any length are read into bounded buffers.
       {"icmp " + std::string(300, 'u') + "/" + std::string(300, 'p'), 1, 255,
        255},
-      {"icmp 3/" + std::string(300, '1'), 0, 3, 0},
   };
   Diagnostics quiet;
   for (const NameCase& c : cases) {
