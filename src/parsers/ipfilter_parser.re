@@ -126,8 +126,8 @@ void IpfilterParser::ReadRule(const unsigned char* begin,
   LogEntry& e = entry();
   e.count = count;
   e.interface.Set(View(name, name_end));
-  // "group:rule", a blank and the action letter, whose case tells block
-  // from pass and log from short.
+  // "group:rule", a blank and the action letter as written (b block,
+  // p pass, L log, S short, n no match, B, P).
   e.oob_prefix.Set(View(name_end + 2, end - 2));
   Append(e.oob_prefix, View(end - 2, end));
   parse_status_ |= kIpfilterRule;
