@@ -1,6 +1,7 @@
 #include "parsers/dialect_table.h"
 
 #include "entries/options.h"
+#include "parsers/ipfilter_parser.h"
 #include "parsers/netfilter_parser.h"
 #include "parsers/snort_parser.h"
 #include "parsers/win_xp_parser.h"
@@ -22,7 +23,8 @@ const std::array<Dialect, kDialectCount> kDialects = {{
     {"netfilter", 'n', kParserNetfilter, " OUT=", nullptr,
      Make<NetfilterParser>},
     {"cisco_ios", 'c', kParserCiscoIos, "%SEC-6-IPACCESSLOG", nullptr, nullptr},
-    {"ipfilter", 'f', kParserIpfilter, " ipmon[", nullptr, nullptr},
+    {"ipfilter", 'f', kParserIpfilter, " ipmon[", nullptr,
+     Make<IpfilterParser>},
     {"ipfw", 'b', kParserIpfw, " ipfw: ", nullptr, nullptr},
     {"cisco_pix", 'p', kParserCiscoPix, "%PIX-", "%FWSM-", nullptr},
     {"netscreen", 'e', kParserNetscreen, " NetScreen ", nullptr, nullptr},

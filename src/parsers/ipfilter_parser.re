@@ -1,0 +1,385 @@
+// The ipfilter scanner. The line is scanned in place: unsigned char code
+// units, no refilling, and the terminating NUL as the sentinel that no rule
+// matches across. Unlike the netfilter scanner it goes on past a newline.
+//
+// Rules are listed in priority order; the longest match wins and a tie goes
+// to the earlier rule. There are no start conditions, so every rule is in
+// the one automaton except the inner packet of an ICMP error ("for <source>
+// - <destination> PR <word> len <n> <n>"), which is matched on its own:
+// at its start only the word "for" matches, and the inner packet is always
+// longer, so taking it from the word rule's action when it matches is the
+// longest-match outcome of one list, without the cost of both endpoints'
+// forms twice more in the main automaton.
+//
+// The six endpoint forms (address, address and port, name[address], ...)
+// share one rule per direction: a form is told from the token's text, and
+// where two forms match the same text (",80" is a port and a service of
+// digits) the port, listed first, is taken.
+#include "parsers/ipfilter_parser.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "base/address_family.h"
+#include "base/address_parser.h"
+#include "base/ip_protocol.h"
+#include "base/numbers.h"
+#include "parsers/icmp_names.h"
+
+namespace tnwk {
+
+/*!include:re2c "scanner_rules.re" */
+
+/*!re2c
+  WORD     = [-.0-9A-Z_a-z];
+  IFACE    = WORD*;
+  NAME     = WORD*;
+  SERV     = WORD*;
+  NUM      = [0-9]+;
+  // IPv6 only in lowercase hexadecimal, as the daemon writes it.
+  ADDR     = [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3}
+           | [0-9a-f]{0,4} (":" [0-9a-f]{0,4}){1,7};
+  ENDPOINT = ADDR ("," SERV)? | NAME "[" ADDR "]" ("," SERV)?;
+  LENGTHS  = NUM (" " NUM | " (" NUM ")");
+  RULE     = " @" NUM ":" NUM " " [BLPSbnp];
+*/
+
+namespace {
+
+// The end of the endpoint that starts at `p` and runs to the next blank, or
+// null. Endpoints hold no blank, so an endpoint followed by one is exactly
+// the run of characters before it.
+const unsigned char* MatchEndpoint(const unsigned char* p) {
+  const unsigned char* YYCURSOR = p;
+  const unsigned char* YYMARKER = p;
+  /*!re2c
+    ENDPOINT " " { return YYCURSOR - 1; }
+    * { return nullptr; }
+  */
+}
+
+// The inner packet of an ICMP error, from "for " to its lengths; null when
+// there is none at `p`. Its fields are not the packet's.
+const unsigned char* MatchInnerPacket(const unsigned char* p) {
+  if (std::strncmp(reinterpret_cast<const char*>(p), "for ", 4) != 0) {
+    return nullptr;
+  }
+  p = MatchEndpoint(p + 4);
+  if (p == nullptr ||
+      std::strncmp(reinterpret_cast<const char*>(p), " - ", 3) != 0) {
+    return nullptr;
+  }
+  p = MatchEndpoint(p + 3);
+  if (p == nullptr) return nullptr;
+  const unsigned char* YYCURSOR = p;
+  const unsigned char* YYMARKER = p;
+  /*!re2c
+    " PR " [-0-9a-z]+ " len " LENGTHS { return YYCURSOR; }
+    * { return nullptr; }
+  */
+}
+
+// Appends `tail` to `field`, cut at the field's size like every copy.
+template <size_t N>
+void Append(FixedText<N>& field, std::string_view tail) {
+  const size_t used = field.view().size();
+  BoundedCopy(field.data() + used, N - used, tail);
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Which fields a line must have depends on its protocol.
+bool IsComplete(uint32_t status, uint8_t protocol) {
+  constexpr uint32_t kAnyLine = kStatusHeader | kIpfilterRule |
+                                kIpfilterProtocol | kIpfilterSrc |
+                                kIpfilterDst;
+  switch (protocol) {
+    case kProtocolTcp:
+    case kProtocolUdp:
+      return status == (kAnyLine | kIpfilterSrcPort | kIpfilterDstPort);
+    case kProtocolIcmp:
+    case kProtocolIcmpv6:
+      return status == (kAnyLine | kIpfilterIcmpType);
+    default:
+      return (status & kAnyLine) == kAnyLine;
+  }
+}
+
+}  // namespace
+
+void IpfilterParser::ReadRule(const unsigned char* begin,
+                              const unsigned char* end, bool with_count) {
+  const unsigned char* name = begin;
+  uint64_t count = 1;
+  if (with_count) {
+    count = CheckedStrtoul(TokenText(begin, end), 10);
+    while (*name != 'x') ++name;
+    name += 2;
+  }
+  // The interface runs to the blank before "@". The daemon never leaves it
+  // empty, and a name the field cannot hold is no interface either: the
+  // token then sets nothing.
+  const unsigned char* name_end = name;
+  while (*name_end != ' ') ++name_end;
+  if (name_end == name || name_end - name >= 128) return;
+
+  LogEntry& e = entry();
+  e.count = count;
+  e.interface.Set(View(name, name_end));
+  // "group:rule", a blank and the action letter as written (b block,
+  // p pass, L log, S short, n no match, B, P).
+  e.oob_prefix.Set(View(name_end + 2, end - 2));
+  Append(e.oob_prefix, View(end - 2, end));
+  parse_status_ |= kIpfilterRule;
+}
+
+void IpfilterParser::ReadEndpoint(bool source, const unsigned char* begin,
+                                  const unsigned char* end) {
+  const std::string_view token = View(begin, end);
+  std::string_view host;
+  std::string_view address;
+  std::string_view tail;  // after the comma
+  bool has_tail = false;
+  if (const size_t open = token.find('['); open != std::string_view::npos) {
+    host = token.substr(0, open);
+    if (host.empty()) return;  // "[address]" names no host: not an endpoint
+    const size_t close = token.find(']', open);
+    address = token.substr(open + 1, close - open - 1);
+    has_tail = close + 1 < token.size();
+    if (has_tail) tail = token.substr(close + 2);
+  } else {
+    const size_t comma = token.find(',');
+    address = token.substr(0, comma);
+    has_tail = comma != std::string_view::npos;
+    if (has_tail) tail = token.substr(comma + 1);
+  }
+  if (has_tail && tail.empty()) return;  // a comma and no service after it
+  bool is_port = has_tail;
+  for (char c : tail) is_port = is_port && IsDigit(c);
+
+  LogEntry& e = entry();
+  char text[kAddressTextSize];
+  BoundedCopy(text, sizeof text, address);
+  e.oob_family = address.find(':') != std::string_view::npos ? kFamilyIpv6
+                                                               : kFamilyIpv4;
+  if (ParseAddressInto(e.oob_family, text, source ? &e.ip_saddr : &e.ip_daddr,
+                       diag()) != 0) {
+    return;
+  }
+  parse_status_ |= source ? kIpfilterSrc : kIpfilterDst;
+  if (!host.empty()) (source ? e.src_host : e.dst_host).Set(host);
+  if (is_port) {
+    // Ports are read as at most five digits.
+    uint32_t port = 0;
+    for (char c : tail.substr(0, 5)) port = port * 10 + (c - '0');
+    (source ? e.sport : e.dport) = port;
+    parse_status_ |= source ? kIpfilterSrcPort : kIpfilterDstPort;
+  } else if (has_tail) {
+    (source ? e.src_service : e.dst_service).Set(tail.substr(0, 32));
+  }
+}
+
+void IpfilterParser::ReadProtocol(const char* word) {
+  uint8_t& protocol = entry().ip_protocol;
+  if (IsDigit(word[0])) {
+    protocol = static_cast<uint8_t>(CheckedAtoi(word));
+  } else if (std::strncmp(word, "icmpv6", 6) == 0) {
+    // Not every protocol database knows this name.
+    protocol = kProtocolIcmpv6;
+  } else if (const int number = numbers_.ProtocolNumber(word); number >= 0) {
+    protocol = static_cast<uint8_t>(number);
+  }
+  if (protocol != 0) {
+    parse_status_ |= kIpfilterProtocol;
+  } else {
+    diag().Print("Unknown protocol (not in /etc/protocols), ignoring: %s\n",
+                 word);
+    parse_status_ |= kIpfilterNotPacket;
+  }
+}
+
+void IpfilterParser::ResolveService(uint32_t port_bit) {
+  LogEntry& e = entry();
+  const bool source = port_bit == kIpfilterSrcPort;
+  const FixedText<128>& service = source ? e.src_service : e.dst_service;
+  if (parse_status_ & port_bit || service.empty()) return;
+  const int port = numbers_.ServicePort(service.c_str(), e.ip_protocol);
+  if (port < 0) return;
+  (source ? e.sport : e.dport) = static_cast<uint32_t>(port);
+  parse_status_ |= port_bit;
+}
+
+void IpfilterParser::Scan(const unsigned char* line) {
+  const unsigned char* YYCURSOR = line;
+  const unsigned char* YYMARKER = line;
+  LogEntry& e = entry();
+  for (;;) {
+    const unsigned char* token = YYCURSOR;
+    // The token as a terminated string, for the conversions.
+    auto text = [&] { return TokenText(token, YYCURSOR); };
+    /*!re2c
+
+      SYSLOG_HEADER {
+        ReadSyslogHeader(token, YYCURSOR);
+        continue;
+      }
+      "ipmon[" NUM "]:" { continue; }
+      "[ID " NUM " " WORD* "]" { continue; }
+      // The daemon's own time stamp; the syslog one is the entry's time.
+      [0-9]{2} ":" [0-9]{2} ":" [0-9]{2} "." [0-9]{6} { continue; }
+
+      IFACE RULE {
+        ReadRule(token, YYCURSOR, false);
+        continue;
+      }
+      NUM "x " IFACE RULE {
+        ReadRule(token, YYCURSOR, true);
+        continue;
+      }
+
+      ENDPOINT {
+        ReadEndpoint(true, token, YYCURSOR);
+        continue;
+      }
+      " -> " ENDPOINT {
+        ReadEndpoint(false, token + 4, YYCURSOR);
+        continue;
+      }
+
+      "PR " [-0-9a-z]+ {
+        ReadProtocol(text() + 3);
+        continue;
+      }
+      // "len <header length> <total length>", the second possibly in
+      // parentheses.
+      "len " LENGTHS {
+        const char* p = text() + 4;
+        unsigned header = 0;
+        unsigned total = 0;
+        ScanUnsigned(&p, &header);
+        while (*p == ' ' || *p == '(') ++p;
+        ScanUnsigned(&p, &total);
+        e.ip_ihl = static_cast<uint8_t>(header);
+        e.ip_totlen = static_cast<uint16_t>(total);
+        continue;
+      }
+      // "frag [+|-]<length>@<offset>": + more fragments follow, - do not
+      // fragment.
+      "frag " [-+]? NUM "@" NUM {
+        const char* t = text();
+        if (t[5] == '+') e.ip_fragoff |= 0x2000;
+        if (t[5] == '-') e.ip_fragoff |= 0x4000;
+        e.ip_fragoff |=
+            static_cast<uint16_t>(CheckedAtoi(std::strchr(t, '@') + 1));
+        continue;
+      }
+      "icmp" "v6"? " " NUM "/" NUM {
+        const char* p = std::strchr(text(), ' ');
+        unsigned type = 0;
+        unsigned code = 0;
+        ScanUnsigned(&p, &type);
+        ++p;
+        ScanUnsigned(&p, &code);
+        e.icmp_type = static_cast<uint8_t>(type);
+        e.icmp_code = static_cast<uint8_t>(code);
+        parse_status_ |= kIpfilterIcmpType;
+        continue;
+      }
+      "icmp" "v6"? " " [-0-9A-Z_a-z]* "/" [-0-9A-Z_a-z]* {
+        if (lookup_icmp_names(text(), e, diag()) == 0) {
+          parse_status_ |= kIpfilterIcmpType;
+        }
+        continue;
+      }
+
+      "-" [AFPRSU]+ {
+        for (const unsigned char* c = token + 1; c < YYCURSOR; ++c) {
+          switch (*c) {
+            case 'S': e.tcp_flags |= kTcpSyn; break;
+            case 'A': e.tcp_flags |= kTcpAck; break;
+            case 'F': e.tcp_flags |= kTcpFin; break;
+            case 'R': e.tcp_flags |= kTcpRst; break;
+            case 'P': e.tcp_flags |= kTcpPsh; break;
+            case 'U': e.tcp_flags |= kTcpUrg; break;
+          }
+        }
+        continue;
+      }
+      // Sequence number, acknowledgement number, window.
+      NUM " " NUM " " NUM {
+        const char* p = text();
+        unsigned seq = 0;
+        unsigned ack = 0;
+        unsigned window = 0;
+        ScanUnsigned(&p, &seq);
+        ScanUnsigned(&p, &ack);
+        ScanUnsigned(&p, &window);
+        e.tcp_seq = seq;
+        e.tcp_ackseq = ack;
+        e.tcp_window = static_cast<uint16_t>(window);
+        continue;
+      }
+      "K-S" | "K-F" { continue; }
+      "IN" {
+        e.oob_in.Set(e.interface.view());
+        continue;
+      }
+      "OUT" {
+        e.oob_out.Set(e.interface.view());
+        continue;
+      }
+      "log-tag " NUM {
+        Append(e.oob_prefix, View(token + 7, YYCURSOR));
+        continue;
+      }
+      "low-ttl" | "mbcast" | "broadcast" { continue; }
+
+      // The daemon's other messages: a hex dump of a packet, an error.
+      [0-9a-f]{2} " " [\x20-\x7e]+
+      | "ioctl(" [A-Z_]+ "): " [\x20-\x7e]+ {
+        parse_status_ |= kIpfilterNotPacket;
+        continue;
+      }
+
+      // Catch-all rules: unmatched input never stops the scan.
+      [ \t]+ { continue; }
+      "\n" { continue; }
+      WORD+ {
+        if (YYCURSOR - token == 3 && std::memcmp(token, "for", 3) == 0) {
+          if (const unsigned char* end = MatchInnerPacket(token)) {
+            YYCURSOR = end;
+            continue;
+          }
+        }
+        ReportUnrecognized(TokenReportStyle::kLineColon, 4, "token", token,
+                           YYCURSOR);
+        continue;
+      }
+      [^\n\x00] {
+        ReportUnrecognized(TokenReportStyle::kLineColon, 4, "character",
+                           token, YYCURSOR);
+        continue;
+      }
+      "\x00" { return; }
+    */
+  }
+}
+
+LineResult IpfilterParser::ParseEntry(const char* line, uint64_t line_no) {
+  BeginLine(line_no);
+  Scan(reinterpret_cast<const unsigned char*>(line));
+  // The scan set count from the repeat count; a line without one fails the
+  // test below anyway.
+  if (parse_status_ & kIpfilterNotPacket) return LineResult::kNotPacketLog;
+  if (parse_status_ & kIpfilterProtocol) {
+    ResolveService(kIpfilterSrcPort);
+    ResolveService(kIpfilterDstPort);
+  }
+  if (IsComplete(parse_status_, entry().ip_protocol)) {
+    return LineResult::kAccepted;
+  }
+  ReportParseError("ipfilter", line);
+  return LineResult::kWrongFormat;
+}
+
+}  // namespace tnwk
