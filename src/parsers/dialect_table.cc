@@ -2,6 +2,7 @@
 
 #include "entries/options.h"
 #include "parsers/netfilter_parser.h"
+#include "parsers/netscreen_parser.h"
 
 namespace tnwk {
 
@@ -23,7 +24,8 @@ const std::array<Dialect, kDialectCount> kDialects = {{
     {"ipfilter", 'f', kParserIpfilter, " ipmon[", nullptr, nullptr},
     {"ipfw", 'b', kParserIpfw, " ipfw: ", nullptr, nullptr},
     {"cisco_pix", 'p', kParserCiscoPix, "%PIX-", "%FWSM-", nullptr},
-    {"netscreen", 'e', kParserNetscreen, " NetScreen ", nullptr, nullptr},
+    {"netscreen", 'e', kParserNetscreen, " NetScreen ", nullptr,
+     Make<NetscreenParser>},
     {"win_xp", 'w', kParserWinXp, "", nullptr, nullptr},
     {"snort", 's', kParserSnort, " snort", nullptr, nullptr},
 }};
