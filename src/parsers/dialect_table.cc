@@ -3,6 +3,7 @@
 #include "entries/options.h"
 #include "parsers/ipfilter_parser.h"
 #include "parsers/netfilter_parser.h"
+#include "parsers/netscreen_parser.h"
 #include "parsers/snort_parser.h"
 #include "parsers/win_xp_parser.h"
 
@@ -17,20 +18,20 @@ std::unique_ptr<DialectParser> Make(const ParserEnvironment& env) {
 
 }  // namespace
 
+// One row a line, so that rows added side by side merge cleanly.
+// clang-format off
 const std::array<Dialect, kDialectCount> kDialects = {{
-    {"ipchains", 'i', kParserIpchains, " kernel: Packet log: ", nullptr,
-     nullptr},
-    {"netfilter", 'n', kParserNetfilter, " OUT=", nullptr,
-     Make<NetfilterParser>},
-    {"cisco_ios", 'c', kParserCiscoIos, "%SEC-6-IPACCESSLOG", nullptr, nullptr},
-    {"ipfilter", 'f', kParserIpfilter, " ipmon[", nullptr,
-     Make<IpfilterParser>},
-    {"ipfw", 'b', kParserIpfw, " ipfw: ", nullptr, nullptr},
-    {"cisco_pix", 'p', kParserCiscoPix, "%PIX-", "%FWSM-", nullptr},
-    {"netscreen", 'e', kParserNetscreen, " NetScreen ", nullptr, nullptr},
-    {"win_xp", 'w', kParserWinXp, "", nullptr, Make<WinXpParser>},
-    {"snort", 's', kParserSnort, " snort", nullptr, Make<SnortParser>},
+    {"ipchains",  'i', kParserIpchains,  " kernel: Packet log: ", nullptr,  nullptr},
+    {"netfilter", 'n', kParserNetfilter, " OUT=",                 nullptr,  Make<NetfilterParser>},
+    {"cisco_ios", 'c', kParserCiscoIos,  "%SEC-6-IPACCESSLOG",    nullptr,  nullptr},
+    {"ipfilter",  'f', kParserIpfilter,  " ipmon[",               nullptr,  Make<IpfilterParser>},
+    {"ipfw",      'b', kParserIpfw,      " ipfw: ",               nullptr,  nullptr},
+    {"cisco_pix", 'p', kParserCiscoPix,  "%PIX-",                 "%FWSM-", nullptr},
+    {"netscreen", 'e', kParserNetscreen, " NetScreen ",           nullptr,  Make<NetscreenParser>},
+    {"win_xp",    'w', kParserWinXp,     "",                      nullptr,  Make<WinXpParser>},
+    {"snort",     's', kParserSnort,     " snort",                nullptr,  Make<SnortParser>},
 }};
+// clang-format on
 
 const Dialect* DialectByBit(uint32_t bit) {
   for (const Dialect& d : kDialects) {
