@@ -1,6 +1,7 @@
 #include "parsers/dialect_table.h"
 
 #include "entries/options.h"
+#include "parsers/ipchains_parser.h"
 #include "parsers/netfilter_parser.h"
 
 namespace tnwk {
@@ -16,7 +17,7 @@ std::unique_ptr<DialectParser> Make(const ParserEnvironment& env) {
 
 const std::array<Dialect, kDialectCount> kDialects = {{
     {"ipchains", 'i', kParserIpchains, " kernel: Packet log: ", nullptr,
-     nullptr},
+     Make<IpchainsParser>},
     {"netfilter", 'n', kParserNetfilter, " OUT=", nullptr,
      Make<NetfilterParser>},
     {"cisco_ios", 'c', kParserCiscoIos, "%SEC-6-IPACCESSLOG", nullptr, nullptr},
