@@ -2,6 +2,7 @@
 
 #include "entries/options.h"
 #include "parsers/ipchains_parser.h"
+#include "parsers/ipfw_parser.h"
 #include "parsers/netfilter_parser.h"
 
 namespace tnwk {
@@ -22,7 +23,7 @@ const std::array<Dialect, kDialectCount> kDialects = {{
      Make<NetfilterParser>},
     {"cisco_ios", 'c', kParserCiscoIos, "%SEC-6-IPACCESSLOG", nullptr, nullptr},
     {"ipfilter", 'f', kParserIpfilter, " ipmon[", nullptr, nullptr},
-    {"ipfw", 'b', kParserIpfw, " ipfw: ", nullptr, nullptr},
+    {"ipfw", 'b', kParserIpfw, " ipfw: ", nullptr, Make<IpfwParser>},
     {"cisco_pix", 'p', kParserCiscoPix, "%PIX-", "%FWSM-", nullptr},
     {"netscreen", 'e', kParserNetscreen, " NetScreen ", nullptr, nullptr},
     {"win_xp", 'w', kParserWinXp, "", nullptr, nullptr},
