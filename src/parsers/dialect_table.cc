@@ -1,7 +1,9 @@
 #include "parsers/dialect_table.h"
 
 #include "entries/options.h"
+#include "parsers/ipchains_parser.h"
 #include "parsers/ipfilter_parser.h"
+#include "parsers/ipfw_parser.h"
 #include "parsers/netfilter_parser.h"
 #include "parsers/netscreen_parser.h"
 #include "parsers/snort_parser.h"
@@ -21,11 +23,11 @@ std::unique_ptr<DialectParser> Make(const ParserEnvironment& env) {
 // One row a line, so that rows added side by side merge cleanly.
 // clang-format off
 const std::array<Dialect, kDialectCount> kDialects = {{
-    {"ipchains",  'i', kParserIpchains,  " kernel: Packet log: ", nullptr,  nullptr},
+    {"ipchains",  'i', kParserIpchains,  " kernel: Packet log: ", nullptr,  Make<IpchainsParser>},
     {"netfilter", 'n', kParserNetfilter, " OUT=",                 nullptr,  Make<NetfilterParser>},
     {"cisco_ios", 'c', kParserCiscoIos,  "%SEC-6-IPACCESSLOG",    nullptr,  nullptr},
     {"ipfilter",  'f', kParserIpfilter,  " ipmon[",               nullptr,  Make<IpfilterParser>},
-    {"ipfw",      'b', kParserIpfw,      " ipfw: ",               nullptr,  nullptr},
+    {"ipfw",      'b', kParserIpfw,      " ipfw: ",               nullptr,  Make<IpfwParser>},
     {"cisco_pix", 'p', kParserCiscoPix,  "%PIX-",                 "%FWSM-", nullptr},
     {"netscreen", 'e', kParserNetscreen, " NetScreen ",           nullptr,  Make<NetscreenParser>},
     {"win_xp",    'w', kParserWinXp,     "",                      nullptr,  Make<WinXpParser>},
