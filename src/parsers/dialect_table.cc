@@ -1,6 +1,7 @@
 #include "parsers/dialect_table.h"
 
 #include "entries/options.h"
+#include "parsers/cisco_ios_parser.h"
 #include "parsers/netfilter_parser.h"
 
 namespace tnwk {
@@ -19,7 +20,8 @@ const std::array<Dialect, kDialectCount> kDialects = {{
      nullptr},
     {"netfilter", 'n', kParserNetfilter, " OUT=", nullptr,
      Make<NetfilterParser>},
-    {"cisco_ios", 'c', kParserCiscoIos, "%SEC-6-IPACCESSLOG", nullptr, nullptr},
+    {"cisco_ios", 'c', kParserCiscoIos, "%SEC-6-IPACCESSLOG", nullptr,
+     Make<CiscoIosParser>},
     {"ipfilter", 'f', kParserIpfilter, " ipmon[", nullptr, nullptr},
     {"ipfw", 'b', kParserIpfw, " ipfw: ", nullptr, nullptr},
     {"cisco_pix", 'p', kParserCiscoPix, "%PIX-", "%FWSM-", nullptr},
