@@ -1,6 +1,7 @@
 #include "parsers/dialect_table.h"
 
 #include "entries/options.h"
+#include "parsers/cisco_ios_parser.h"
 #include "parsers/ipchains_parser.h"
 #include "parsers/ipfilter_parser.h"
 #include "parsers/ipfw_parser.h"
@@ -25,7 +26,7 @@ std::unique_ptr<DialectParser> Make(const ParserEnvironment& env) {
 const std::array<Dialect, kDialectCount> kDialects = {{
     {"ipchains",  'i', kParserIpchains,  " kernel: Packet log: ", nullptr,  Make<IpchainsParser>},
     {"netfilter", 'n', kParserNetfilter, " OUT=",                 nullptr,  Make<NetfilterParser>},
-    {"cisco_ios", 'c', kParserCiscoIos,  "%SEC-6-IPACCESSLOG",    nullptr,  nullptr},
+    {"cisco_ios", 'c', kParserCiscoIos,  "%SEC-6-IPACCESSLOG",    nullptr,  Make<CiscoIosParser>},
     {"ipfilter",  'f', kParserIpfilter,  " ipmon[",               nullptr,  Make<IpfilterParser>},
     {"ipfw",      'b', kParserIpfw,      " ipfw: ",               nullptr,  Make<IpfwParser>},
     {"cisco_pix", 'p', kParserCiscoPix,  "%PIX-",                 "%FWSM-", nullptr},
