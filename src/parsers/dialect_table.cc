@@ -1,6 +1,7 @@
 #include "parsers/dialect_table.h"
 
 #include "entries/options.h"
+#include "parsers/cisco_pix_parser.h"
 #include "parsers/netfilter_parser.h"
 
 namespace tnwk {
@@ -22,7 +23,8 @@ const std::array<Dialect, kDialectCount> kDialects = {{
     {"cisco_ios", 'c', kParserCiscoIos, "%SEC-6-IPACCESSLOG", nullptr, nullptr},
     {"ipfilter", 'f', kParserIpfilter, " ipmon[", nullptr, nullptr},
     {"ipfw", 'b', kParserIpfw, " ipfw: ", nullptr, nullptr},
-    {"cisco_pix", 'p', kParserCiscoPix, "%PIX-", "%FWSM-", nullptr},
+    {"cisco_pix", 'p', kParserCiscoPix, "%PIX-", "%FWSM-",
+     Make<CiscoPixParser>},
     {"netscreen", 'e', kParserNetscreen, " NetScreen ", nullptr, nullptr},
     {"win_xp", 'w', kParserWinXp, "", nullptr, nullptr},
     {"snort", 's', kParserSnort, " snort", nullptr, nullptr},
