@@ -2,6 +2,7 @@
 
 #include "entries/options.h"
 #include "parsers/cisco_ios_parser.h"
+#include "parsers/cisco_pix_parser.h"
 #include "parsers/ipchains_parser.h"
 #include "parsers/ipfilter_parser.h"
 #include "parsers/ipfw_parser.h"
@@ -29,7 +30,7 @@ const std::array<Dialect, kDialectCount> kDialects = {{
     {"cisco_ios", 'c', kParserCiscoIos,  "%SEC-6-IPACCESSLOG",    nullptr,  Make<CiscoIosParser>},
     {"ipfilter",  'f', kParserIpfilter,  " ipmon[",               nullptr,  Make<IpfilterParser>},
     {"ipfw",      'b', kParserIpfw,      " ipfw: ",               nullptr,  Make<IpfwParser>},
-    {"cisco_pix", 'p', kParserCiscoPix,  "%PIX-",                 "%FWSM-", nullptr},
+    {"cisco_pix", 'p', kParserCiscoPix,  "%PIX-",                 "%FWSM-", Make<CiscoPixParser>},
     {"netscreen", 'e', kParserNetscreen, " NetScreen ",           nullptr,  Make<NetscreenParser>},
     {"win_xp",    'w', kParserWinXp,     "",                      nullptr,  Make<WinXpParser>},
     {"snort",     's', kParserSnort,     " snort",                nullptr,  Make<SnortParser>},
