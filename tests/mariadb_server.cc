@@ -36,6 +36,8 @@ pid_t Spawn(std::vector<std::string> argv, const std::string& in,
     if (fds[i] < 0 || dup2(fds[i], i) < 0) _exit(126);
   }
   execvp(args[0], args.data());
+  // The server lives in sbin, which a user's PATH may leave out.
+  execv(("/usr/sbin/" + argv[0]).c_str(), args.data());
   _exit(127);
 }
 

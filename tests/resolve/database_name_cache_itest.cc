@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "mariadb_server.h"
@@ -118,20 +120,15 @@ class NameCacheServerTest : public ::testing::Test {
 
 // Listed by one run, resolved by the next: refresh 1, then 2 (the echoed
 // statements), then 0 with the name. IPv6 has no integer form; hostile and
-// missing names are stored as "-"; a stored name that would break a report
-// line is not printed; each address is looked up once.
+// missing names are stored as "-"; each address is looked up once.
 TEST_F(NameCacheServerTest, IntKindListsThenResolvesAcrossTwoRuns) {
   CreateDatabase("nc_int", "int");
-  Rows(
-      "INSERT INTO hostnames VALUES (INET_ATON('192.0.2.4'), 0, 'bad\\tname')");
   const std::string log =
       Tcp("192.0.2.1", "192.0.2.2", 40001, 80) +
       Tcp("192.0.2.3", "192.0.2.9", 40002, 22) +
       Line("192.0.2.2", "192.0.2.1", "UDP SPT=5353 DPT=53 LEN=20") +
       Tcp("2001:db8::1", "2001:db8::2", 40003, 443) +
-      Icmp("192.0.2.9", "192.0.2.1") +
-      Tcp("192.0.2.4", "192.0.2.9", 40004, 22) +
-      Tcp("192.0.2.1", "192.0.2.2", 40005, 80);
+      Icmp("192.0.2.9", "192.0.2.1") + Tcp("192.0.2.1", "192.0.2.2", 40005, 80);
   const std::string definition =
       "summarize=yes\nc_ip_saddr=1\nc_src_host=2\nc_dst_host=3\n"
       "c_dst_service=4\nc_count=5\n";
@@ -150,8 +147,7 @@ TEST_F(NameCacheServerTest, IntKindListsThenResolvesAcrossTwoRuns) {
             "192.0.2.2\t-\t-\t-\t1\n"
             "2001:db8::1\t-\t-\t-\t1\n"
             "192.0.2.9\t-\t-\t-\t1\n"
-            "192.0.2.4\t-\t-\t-\t1\n"
-            "\n6\n7\n7\n");
+            "\n5\n6\n6\n");
   EXPECT_EQ(err,
             "Connected to MySQL database nc_int on \n"
             "Processing input file 'DIR/fw.log'\n"
@@ -160,7 +156,6 @@ TEST_F(NameCacheServerTest, IntKindListsThenResolvesAcrossTwoRuns) {
             "192.0.2.1\t1\tNULL\n"
             "192.0.2.2\t1\tNULL\n"
             "192.0.2.3\t1\tNULL\n"
-            "192.0.2.4\t0\tbad\\tname\n"
             "192.0.2.9\t1\tNULL\n");
   EXPECT_EQ(Rows(services),
             "6\t22\t1\tNULL\n"
@@ -176,8 +171,7 @@ TEST_F(NameCacheServerTest, IntKindListsThenResolvesAcrossTwoRuns) {
             "192.0.2.2\t-\tgw.example.net\tdomain\t1\n"
             "2001:db8::1\t-\t-\thttps\t1\n"
             "192.0.2.9\t-\tgw.example.net\t-\t1\n"
-            "192.0.2.4\t-\t-\tssh\t1\n"
-            "\n6\n7\n7\n");
+            "\n5\n6\n6\n");
   EXPECT_EQ(
       err,
       "Connected to MySQL database nc_int on \n"
@@ -197,8 +191,6 @@ TEST_F(NameCacheServerTest, IntKindListsThenResolvesAcrossTwoRuns) {
       "INSERT IGNORE INTO hostnames (refresh, ip_addr) VALUES (2, 3221225987)\n"
       "DELETE FROM hostnames WHERE refresh=1 AND ip_addr=3221225993\n"
       "INSERT IGNORE INTO hostnames (refresh, ip_addr) VALUES (2, 3221225993)\n"
-      "DELETE FROM hostnames WHERE refresh=1 AND ip_addr=3221225988\n"
-      "INSERT IGNORE INTO hostnames (refresh, ip_addr) VALUES (2, 3221225988)\n"
       "SELECT ip_addr FROM hostnames WHERE refresh=2\n"
       "Found 4 new hosts\n"
       "UPDATE hostnames SET refresh=0, hostname='gw.example.net' WHERE "
@@ -228,8 +220,8 @@ TEST_F(NameCacheServerTest, IntKindListsThenResolvesAcrossTwoRuns) {
       "ip_protocol=6\n"
       "UPDATE services SET refresh=0, service='domain' WHERE port=53 AND "
       "ip_protocol=17\n"
-      "Lines processed:            7\n"
-      "Lines matched:              7\n"
+      "Lines processed:            6\n"
+      "Lines matched:              6\n"
       "Matched line repeats:       0\n"
       "Lines excluded:             0\n"
       "Lines wrong format:         0\n"
@@ -247,14 +239,11 @@ TEST_F(NameCacheServerTest, IntKindListsThenResolvesAcrossTwoRuns) {
       "SELECT service FROM services WHERE refresh=0 AND ip_protocol=6 AND "
       "port=443\n"
       "SELECT service FROM services WHERE refresh=0 AND ip_protocol=1 AND "
-      "port=65536\n"
-      "SELECT hostname FROM hostnames WHERE refresh=0 AND "
-      "ip_addr=3221225988\n");
+      "port=65536\n");
   EXPECT_EQ(Rows(hosts),
             "192.0.2.1\t0\tgw.example.net\n"
             "192.0.2.2\t0\t-\n"
             "192.0.2.3\t0\t-\n"
-            "192.0.2.4\t0\tbad\\tname\n"
             "192.0.2.9\t0\t-\n");
   EXPECT_EQ(Rows(services),
             "6\t22\t0\tssh\n"
@@ -312,14 +301,17 @@ TEST_F(NameCacheServerTest, BinKindResolvesBothFamiliesAndPopulatesFull) {
 }
 
 // A refused login leaves the run without a database; without a services
-// table the host names still work and service cells show "-"; the cache
-// steps handle exactly the rows the report prints.
+// table the host names still work and service cells show "-"; a stored name
+// that would break a report line is not printed; the cache steps handle
+// exactly the rows the report prints.
 TEST_F(NameCacheServerTest, HostsOnlyDatabase) {
   CreateDatabase("nc_hosts_only", "int");
   Rows(
-      "DROP TABLE services; INSERT INTO hostnames "
-      "VALUES (INET_ATON('192.0.2.1'), 0, 'gw.example.net')");
-  std::string log = Tcp("192.0.2.1", "192.0.2.2", 40001, 80);
+      "DROP TABLE services; INSERT INTO hostnames VALUES "
+      "(INET_ATON('192.0.2.1'), 0, 'gw.example.net'), "
+      "(INET_ATON('192.0.2.2'), 0, 'bad\tname')");
+  std::string log = Tcp("192.0.2.1", "192.0.2.2", 40001, 80) +
+                    Tcp("192.0.2.2", "192.0.2.1", 40001, 80);
   const std::string definition =
       "summarize=1\nc_ip_saddr=1\nc_src_host=2\nc_dst_service=3\n";
 
@@ -327,7 +319,8 @@ TEST_F(NameCacheServerTest, HostsOnlyDatabase) {
   EXPECT_EQ(report,
             "ip_saddr\tsrc_host\tdst_service\t\n"
             "192.0.2.1\t-\t-\n"
-            "\n1\n1\n1\n");
+            "192.0.2.2\t-\t-\n"
+            "\n2\n2\n2\n");
   EXPECT_EQ(err.substr(0, err.find('\n')),
             "Could not open MySQL database.  Server said: Access denied for "
             "user 'tnwk'@'localhost' (using password: YES)");
@@ -336,7 +329,8 @@ TEST_F(NameCacheServerTest, HostsOnlyDatabase) {
   EXPECT_EQ(report,
             "ip_saddr\tsrc_host\tdst_service\t\n"
             "192.0.2.1\tgw.example.net\t-\n"
-            "\n1\n1\n1\n");
+            "192.0.2.2\t-\t-\n"
+            "\n2\n2\n2\n");
   EXPECT_EQ(err.substr(0, err.find("Processing input")),
             "Connected to MySQL database nc_hosts_only on \n"
             "Service names cache not available. Server said: Table "
@@ -350,11 +344,12 @@ TEST_F(NameCacheServerTest, HostsOnlyDatabase) {
   EXPECT_EQ(Rows("SELECT INET_NTOA(ip_addr), refresh FROM hostnames "
                  "ORDER BY ip_addr"),
             "192.0.2.1\t0\n"
+            "192.0.2.2\t0\n"
+            "198.51.100.9\t1\n"
             "198.51.100.10\t1\n"
             "198.51.100.11\t1\n"
             "198.51.100.12\t1\n"
-            "198.51.100.13\t1\n"
-            "198.51.100.14\t1\n");
+            "198.51.100.13\t1\n");
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <deque>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -55,7 +54,6 @@ class FakeSqlClient final : public SqlClient {
   bool Connect(const DatabaseSettings&) override { return true; }
   bool Query(std::string_view statement, SqlResult* result) override {
     statements.emplace_back(statement);
-    if (failing.count(std::string(statement))) return false;
     auto found = answers.find(std::string(statement));
     if (result != nullptr) {
       *result = found != answers.end() ? found->second : SqlResult{1, 3, {}};
@@ -95,7 +93,6 @@ class FakeSqlClient final : public SqlClient {
   }
 
   std::map<std::string, SqlResult> answers;
-  std::set<std::string> failing;
   std::vector<std::string> statements;
 };
 
@@ -126,7 +123,7 @@ struct DatabaseNameCacheTest : ::testing::Test {
     lookups.service = [](uint16_t port, unsigned) {
       return port == 80 ? "http" : port == 443 ? "o'clock" : "-";
     };
-    cache.emplace(&client, options, definition, diag, &details, lookups);
+    cache.emplace(&client, options, definition, diag, nullptr, lookups);
     const uint8_t verbosity = diag.verbosity();
     diag.set_verbosity(0);
     EXPECT_TRUE(cache->db_connect());
@@ -135,22 +132,15 @@ struct DatabaseNameCacheTest : ::testing::Test {
     return *cache;
   }
 
-  ReportEntry& Row(const char* src, const char* dst, uint8_t protocol,
-                   uint32_t sport, uint32_t dport) {
+  void Row(const char* src, const char* dst, uint8_t protocol, uint32_t sport,
+           uint32_t dport) {
     ReportEntry& row = rows.emplace_back();
-    row.entry_no = rows.size();
     row.ip_saddr.text.Set(src);
     row.ip_daddr.text.Set(dst);
     row.ip_protocol = protocol;
     row.sport = sport;
     row.dport = dport;
-    return row;
-  }
-
-  std::vector<const ReportEntry*> Shown() {
-    std::vector<const ReportEntry*> shown;
-    for (const ReportEntry& row : rows) shown.push_back(&row);
-    return shown;
+    shown.push_back(&row);
   }
 
   // The statements run so far that begin with `prefix`.
@@ -167,8 +157,8 @@ struct DatabaseNameCacheTest : ::testing::Test {
   ReportDefinition definition;
   testing::CapturedStream err;
   Diagnostics diag{2, err.get()};
-  std::deque<AddressDetail> details;
   std::deque<ReportEntry> rows;
+  std::vector<const ReportEntry*> shown;
   std::map<std::string, std::string> names;
   std::optional<DatabaseNameCache> cache;
 };
@@ -195,7 +185,6 @@ TEST_F(DatabaseNameCacheTest, IntKindStatements) {
   client.Answer("SELECT port, ip_protocol FROM services WHERE refresh=2\n",
                 {{"80", "6"}, {"443", "6"}, {"NULL", "6"}, {"70000", "6"}});
 
-  const auto shown = Shown();
   c.update_host_cache(shown);
   EXPECT_EQ(Statements("INSERT"),
             "INSERT IGNORE INTO hostnames (refresh, ip_addr) VALUES (2, "
@@ -243,7 +232,7 @@ TEST_F(DatabaseNameCacheTest, BinKindStatements) {
            {"2001:db8::1", "six.example.net"},
            {"192.0.2.2", "two.example.net"}};
 
-  c.update_host_cache(Shown());
+  c.update_host_cache(shown);
   EXPECT_EQ(Statements(),
             "DELETE FROM hostnames WHERE refresh=1 AND "
             "ip_addr=tnwk_inet_pton(28, '10.0.0.1')\n"
@@ -266,38 +255,6 @@ TEST_F(DatabaseNameCacheTest, BinKindStatements) {
   EXPECT_EQ(Statements("SELECT hostname"),
             "SELECT hostname FROM hostnames WHERE refresh=0 AND "
             "ip_addr=tnwk_inet_pton(28, '2001:db8::1')\n");
-}
-
-// The lines behind each shown row, each address and port once, never the
-// no-port value; lines of rows not shown are left out.
-TEST_F(DatabaseNameCacheTest, FullPopulationStatements) {
-  DatabaseNameCache& c = Connect(kCachePopulateFull | kCachePopulate, false);
-  Row("192.0.2.1", "192.0.2.2", 6, 1, 2);
-  Row("192.0.2.5", "192.0.2.6", 6, 1, 2);
-  auto detail = [this](uint64_t entry_no, const char* src, uint8_t protocol,
-                       uint32_t sport, uint32_t dport) {
-    AddressDetail& d = details.emplace_front();
-    d.entry_no = entry_no;
-    d.ip_saddr.text.Set(src);
-    d.ip_daddr.text.Set("192.0.2.2");
-    d.ip_protocol = protocol;
-    d.sport = sport;
-    d.dport = dport;
-  };
-  detail(1, "192.0.2.1", 6, 1000, 80);
-  detail(2, "192.0.2.5", 6, 1001, 80);
-  detail(1, "192.0.2.3", 1, 65536, 65536);
-  const auto shown = Shown();
-  c.populate_full_cache(std::span(shown).first(1));
-  EXPECT_EQ(
-      Statements(),
-      "INSERT IGNORE INTO hostnames (refresh, ip_addr) VALUES (1, 3221225987)\n"
-      "INSERT IGNORE INTO hostnames (refresh, ip_addr) VALUES (1, 3221225986)\n"
-      "INSERT IGNORE INTO hostnames (refresh, ip_addr) VALUES (1, 3221225985)\n"
-      "INSERT IGNORE INTO services (refresh, ip_protocol, port) VALUES (1, 6, "
-      "1000)\n"
-      "INSERT IGNORE INTO services (refresh, ip_protocol, port) VALUES (1, 6, "
-      "80)\n");
 }
 
 }  // namespace
