@@ -3,6 +3,7 @@
 // status; every stage below works on the objects it is handed.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -24,7 +25,8 @@
 #include "parsers/dialect_table.h"
 #include "reportdef/definition_context.h"
 #include "reportdef/definition_reader.h"
-#include "resolve/name_cache.h"
+#include "resolve/database_name_cache.h"
+#include "resolve/sql_client.h"
 
 namespace {
 
@@ -63,16 +65,20 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  if (options.use_database) {
-    // The database name cache is not built yet: every run goes without.
-    diag.Log(1, "No database server available.  (Is support compiled in?)\n");
+  // The name cache reads the addresses of every accepted line that the
+  // aggregation keeps in the row table.
+  tnwk::ReportRows rows;
+  const std::unique_ptr<tnwk::SqlClient> database = tnwk::MakeMariadbClient();
+  tnwk::DatabaseNameCache name_cache(database.get(), options, definition, diag,
+                                     &rows.address_details());
+  if (options.use_database && !name_cache.db_connect()) {
+    name_cache.db_close();
     options.use_database = false;
   }
 
   // The lines: each goes through its dialect's parser, the selection and
   // the aggregation into the report rows.
   tnwk::Counters counters;
-  tnwk::ReportRows rows;
   tnwk::Selection selection(definition, options, diag);
   tnwk::Aggregation aggregation(definition, options, diag, clock, &counters,
                                 &rows);
@@ -96,7 +102,6 @@ int main(int argc, char** argv) {
   tnwk::SortReportRows(&rows, definition, diag);
   const std::vector<const tnwk::ReportEntry*> ordered(rows.rows().begin(),
                                                       rows.rows().end());
-  tnwk::NullNameCache name_cache;
   tnwk::ReportWriter writer(options, definition, diag, &name_cache, clock);
   return writer.write_report(ordered, rows.row_count, rows.count_sum, counters);
 }

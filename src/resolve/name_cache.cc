@@ -2,13 +2,16 @@
 
 namespace tnwk {
 
-void NullNameCache::lookup_cached_host(const char*, FixedText<128>* out) {
+LookupResult NullNameCache::lookup_cached_host(const char*,
+                                               FixedText<128>* out) {
   out->Set("-");
+  return LookupResult::kUnknown;
 }
 
-void NullNameCache::lookup_cached_service(unsigned, unsigned,
-                                          FixedText<128>* out) {
+LookupResult NullNameCache::lookup_cached_service(unsigned, unsigned,
+                                                  FixedText<128>* out) {
   out->Set("-");
+  return LookupResult::kUnknown;
 }
 
 }  // namespace tnwk

@@ -9,6 +9,14 @@
 
 namespace tnwk {
 
+// What a cached-name lookup found. Whatever it is, the name written is
+// usable in a report cell: "-" unless the lookup found a name.
+enum class LookupResult {
+  kFound,    // a resolved name
+  kUnknown,  // nothing known: no database, no resolved row, bad address
+  kFailed,   // the statement failed (already reported at verbosity 2)
+};
+
 // The host and service name cache shared with the front end. The report
 // writer runs the three cache steps over the rows the report shows (after
 // row_skip, at most row_limit, in print order) before it prints, and looks
@@ -29,11 +37,11 @@ class NameCache {
       std::span<const ReportEntry* const> shown_rows) = 0;
 
   // Writes the cached name of the address text, or "-", into `out`.
-  virtual void lookup_cached_host(const char* address_text,
-                                  FixedText<128>* out) = 0;
+  virtual LookupResult lookup_cached_host(const char* address_text,
+                                          FixedText<128>* out) = 0;
   // Writes the cached service name of (protocol, port), or "-", into `out`.
-  virtual void lookup_cached_service(unsigned protocol, unsigned port,
-                                     FixedText<128>* out) = 0;
+  virtual LookupResult lookup_cached_service(unsigned protocol, unsigned port,
+                                             FixedText<128>* out) = 0;
 };
 
 // The cache of a run without a database: the steps do nothing and every
@@ -43,10 +51,10 @@ class NullNameCache final : public NameCache {
   void update_host_cache(std::span<const ReportEntry* const>) override {}
   void update_service_cache(std::span<const ReportEntry* const>) override {}
   void populate_full_cache(std::span<const ReportEntry* const>) override {}
-  void lookup_cached_host(const char* address_text,
-                          FixedText<128>* out) override;
-  void lookup_cached_service(unsigned protocol, unsigned port,
-                             FixedText<128>* out) override;
+  LookupResult lookup_cached_host(const char* address_text,
+                                  FixedText<128>* out) override;
+  LookupResult lookup_cached_service(unsigned protocol, unsigned port,
+                                     FixedText<128>* out) override;
 };
 
 }  // namespace tnwk

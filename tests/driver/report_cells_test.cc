@@ -19,13 +19,15 @@ class EchoCache final : public NameCache {
   void update_host_cache(std::span<const ReportEntry* const>) override {}
   void update_service_cache(std::span<const ReportEntry* const>) override {}
   void populate_full_cache(std::span<const ReportEntry* const>) override {}
-  void lookup_cached_host(const char* address_text,
-                          FixedText<128>* out) override {
+  LookupResult lookup_cached_host(const char* address_text,
+                                  FixedText<128>* out) override {
     out->Set(std::string("name\tof ") + address_text);
+    return LookupResult::kFound;
   }
-  void lookup_cached_service(unsigned protocol, unsigned port,
-                             FixedText<128>* out) override {
+  LookupResult lookup_cached_service(unsigned protocol, unsigned port,
+                                     FixedText<128>* out) override {
     out->Set("svc " + std::to_string(protocol) + "/" + std::to_string(port));
+    return LookupResult::kFound;
   }
 };
 

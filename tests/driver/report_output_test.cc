@@ -68,13 +68,15 @@ class RecordingCache final : public NameCache {
   void populate_full_cache(std::span<const ReportEntry* const> rows) override {
     Record("full", rows);
   }
-  void lookup_cached_host(const char* address_text,
-                          FixedText<128>* out) override {
+  LookupResult lookup_cached_host(const char* address_text,
+                                  FixedText<128>* out) override {
     out->Set(std::string("host-of-") + address_text);
+    return LookupResult::kFound;
   }
-  void lookup_cached_service(unsigned protocol, unsigned port,
-                             FixedText<128>* out) override {
+  LookupResult lookup_cached_service(unsigned protocol, unsigned port,
+                                     FixedText<128>* out) override {
     out->Set("svc-" + std::to_string(protocol) + "/" + std::to_string(port));
+    return LookupResult::kFound;
   }
 
   std::string steps;
