@@ -127,11 +127,9 @@ int ReportWriter::write_report(std::span<const ReportEntry* const> rows,
       cells.WriteCell(column.column, *row, out);
     }
     // An empty line ends the rows, so a row whose only cell is empty (a
-    // port column on an ICMP row) would hide every row after it. A report
-    // without columns keeps its empty rows: it has no cell to fill.
-    if (out.written() == row_start && !definition_.columns.empty()) {
-      out.Put('-');
-    }
+    // port column on an ICMP row), or a row of a report without columns,
+    // would end them early and turn the rest into the trailer.
+    if (out.written() == row_start) out.Put('-');
     out.Put('\n');
   }
 

@@ -1,13 +1,36 @@
 #include "entries/compiled_pattern.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <utility>
 
 namespace tnwk {
 namespace {
 
 constexpr int kFlags = REG_EXTENDED | REG_NOSUB;
+
+// The end of the bracket expression that starts at `p` (its "["), or null
+// when it is not closed. A "]" first (after an optional "^") is literal, and
+// so is one inside [:class:], [=x=] or [.x.].
+const char* SkipBracket(const char* p) {
+  ++p;
+  if (*p == '^') ++p;
+  if (*p == ']') ++p;
+  while (*p != '\0' && *p != ']') {
+    if (*p == '[' && (p[1] == ':' || p[1] == '=' || p[1] == '.')) {
+      const char delimiter = p[1];
+      p += 2;
+      while (*p != '\0' && !(p[0] == delimiter && p[1] == ']')) ++p;
+      if (*p == '\0') return nullptr;
+      ++p;
+    }
+    ++p;
+  }
+  return *p == '\0' ? nullptr : p;
+}
 
 // Whether `pattern` uses a back-reference (\1 to \9 outside a bracket
 // expression). Extended expressions have none, but the C library accepts
@@ -19,25 +42,112 @@ bool HasBackReference(const char* pattern) {
       if (p[1] == '\0') return false;
       ++p;
     } else if (*p == '[') {
-      // Skip the bracket expression: a "]" first (after an optional "^") is
-      // literal, and so is one inside [:class:], [=x=] or [.x.].
-      ++p;
-      if (*p == '^') ++p;
-      if (*p == ']') ++p;
-      while (*p != '\0' && *p != ']') {
-        if (*p == '[' && (p[1] == ':' || p[1] == '=' || p[1] == '.')) {
-          const char delimiter = p[1];
-          p += 2;
-          while (*p != '\0' && !(p[0] == delimiter && p[1] == ']')) ++p;
-          if (*p == '\0') return false;
-          ++p;
-        }
-        ++p;
-      }
-      if (*p == '\0') return false;
+      p = SkipBracket(p);
+      if (p == nullptr) return false;
     }
   }
   return false;
+}
+
+// The C library compiles "x+" as "xx*" and "x{m,n}" as that many copies of
+// x, so stacked or nested repetitions ("a++++++++++++++++++++",
+// "((a{9}){9}){9}") grow the compiled form exponentially: twenty stacked "+"
+// take gigabytes. Patterns whose copies would exceed this many atoms are
+// refused as too big; a definition line of 1023 characters without such
+// repetitions never is.
+constexpr uint64_t kMaxPatternAtoms = 16384;
+
+uint64_t Scaled(uint64_t weight, uint64_t factor) {
+  return factor != 0 && weight > (kMaxPatternAtoms + 1) / factor
+             ? kMaxPatternAtoms + 1
+             : weight * factor;
+}
+
+// How many copies of `pattern`'s atoms the compiled form holds, counting
+// alternatives as a sum; more than kMaxPatternAtoms reads as too many.
+uint64_t CompiledAtoms(const char* pattern) {
+  struct Group {
+    uint64_t total = 0;  // the group's atoms so far
+    uint64_t last = 0;   // those of its last item, which a repetition copies
+  };
+  Group stack[64];
+  int depth = 0;
+  Group* group = &stack[0];
+  auto add = [&](uint64_t atoms) {
+    group->total = std::min(group->total + atoms, kMaxPatternAtoms + 1);
+    group->last = atoms;
+  };
+  auto repeat = [&](uint64_t factor) {
+    const uint64_t copies = Scaled(group->last, factor);
+    group->total =
+        std::min(group->total - group->last + copies, kMaxPatternAtoms + 1);
+    group->last = copies;
+  };
+  for (const char* p = pattern; *p != '\0'; ++p) {
+    switch (*p) {
+      case '\\':
+        if (p[1] != '\0') ++p;
+        add(1);
+        break;
+      case '[': {
+        const char* end = SkipBracket(p);
+        if (end == nullptr) return 0;  // the library rejects it
+        p = end;
+        add(1);
+        break;
+      }
+      case '(':
+        if (depth + 1 == static_cast<int>(std::size(stack))) {
+          return kMaxPatternAtoms + 1;
+        }
+        group = &stack[++depth];
+        *group = Group();
+        break;
+      case ')':
+        if (depth > 0) {
+          const uint64_t atoms = group->total;
+          group = &stack[--depth];
+          add(atoms);
+        } else {
+          add(1);
+        }
+        break;
+      case '+':
+        repeat(2);
+        break;
+      case '{': {
+        const char* q = p + 1;
+        uint64_t low = 0, high = 0;
+        while (*q >= '0' && *q <= '9')
+          low = std::min<uint64_t>(low * 10 + (*q++ - '0'), 100000);
+        high = low;
+        if (*q == ',') {
+          ++q;
+          while (*q >= '0' && *q <= '9')
+            high = std::min<uint64_t>(high * 10 + (*q++ - '0'), 100000);
+        }
+        if (*q == '}') {
+          repeat(std::max(low, high) + 1);
+          p = q;
+        } else {
+          add(1);
+        }
+        break;
+      }
+      case '|':
+      case '*':
+      case '?':
+      case '^':
+      case '$':
+        break;
+      default:
+        add(1);
+    }
+  }
+  uint64_t total = 0;
+  for (int i = 0; i <= depth; ++i)
+    total = std::min(total + stack[i].total, kMaxPatternAtoms + 1);
+  return total;
 }
 
 }  // namespace
@@ -66,7 +176,9 @@ CompiledPattern& CompiledPattern::operator=(CompiledPattern&& other) noexcept {
 bool CompiledPattern::Compile(const char* pattern, std::string* error) {
   Release();
   int rc = HasBackReference(pattern) ? REG_ESUBREG
-                                     : regcomp(&regex_, pattern, kFlags);
+           : CompiledAtoms(pattern) > kMaxPatternAtoms
+               ? REG_ESIZE
+               : regcomp(&regex_, pattern, kFlags);
   if (rc == 0) {
     compiled_ = true;
     return true;

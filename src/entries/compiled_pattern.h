@@ -22,7 +22,9 @@ class CompiledPattern {
 
   // Compiles `pattern` in place of the current one. A back-reference (\1 to
   // \9) is refused as an invalid back reference, so that every pattern
-  // matches in time polynomial in the text. On failure the pattern is "."
+  // matches in time polynomial in the text, and a pattern whose stacked or
+  // nested repetitions would compile to more than 16,384 copies of its atoms
+  // as too big, so that none takes exponential memory. On failure the pattern is "."
   // again, `error` (when given) receives the library's error text,
   // and the result is false.
   bool Compile(const char* pattern, std::string* error = nullptr);

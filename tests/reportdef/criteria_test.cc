@@ -140,6 +140,26 @@ TEST_F(CriteriaTest, BackReferencesAreRefusedLikeBadPatterns) {
   }
 }
 
+TEST_F(CriteriaTest, PatternsThatCompileExponentiallyAreRefused) {
+  // Each "+" doubles the compiled form; twenty take gigabytes.
+  SetVerbosity(2);
+  for (const char* value : {"a++++++++++++++++++++", "((((a{9}){9}){9}){9}){9}",
+                            "(x+)+(y+)+((z{199}){199})"}) {
+    definition_ = ReportDefinition();
+    Line(std::string("w_oob_prefix=") + value);
+    EXPECT_TRUE(definition_.criteria.empty()) << value;
+  }
+  EXPECT_NE(Messages().find("skipping:\n  Regular expression too big\n"),
+            std::string::npos);
+  for (const char* value :
+       {"^[0-9]{1,3}(\\.[0-9]{1,3}){3}$", "(DROP|REJECT|DENY)+ (in|out)?",
+        "a{255}", "[a{]+", "x*{2}"}) {
+    definition_ = ReportDefinition();
+    Line(std::string("w_oob_prefix=") + value);
+    EXPECT_EQ(definition_.criteria.size(), 1u) << value;
+  }
+}
+
 TEST_F(CriteriaTest, TcpFlagKeywordsFoldIntoOneMask) {
   Lines({"w_tcp_syn=yes", "w_tcp_fin=yes"});
   EXPECT_EQ(OnlyCriterion().field, kCriterionTcpFlags);
