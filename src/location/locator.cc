@@ -295,40 +295,23 @@ bool Locator::Find(const Database& db, uint16_t family,
   return true;
 }
 
+Locator::AddressMemo::AddressMemo() : slots_(kSlots, Entry{}) {}
+
 const void*& Locator::AddressMemo::Slot(uint16_t family,
                                         const AddressBlock& address) {
-  if ((used_ + 1) * 2 > slots_.size()) Grow();
   uint8_t bytes[16] = {};
   if (family == kFamilyIpv6) {
     std::memcpy(bytes, address.v6, 16);
   } else {
     std::memcpy(bytes, &address.v4, 4);
   }
-  const size_t mask = slots_.size() - 1;
-  for (size_t i = HashAddress(family, bytes) & mask;; i = (i + 1) & mask) {
-    Entry& e = slots_[i];
-    if (e.record == nullptr) {
-      std::memcpy(e.bytes, bytes, 16);
-      e.family = family;
-      ++used_;  // the caller fills the record at once
-      return e.record;
-    }
-    if (e.family == family && std::memcmp(e.bytes, bytes, 16) == 0) {
-      return e.record;
-    }
+  Entry& e = slots_[HashAddress(family, bytes) & (kSlots - 1)];
+  if (e.family != family || std::memcmp(e.bytes, bytes, 16) != 0) {
+    std::memcpy(e.bytes, bytes, 16);
+    e.family = family;
+    e.record = nullptr;
   }
-}
-
-void Locator::AddressMemo::Grow() {
-  std::vector<Entry> old(slots_.empty() ? 64 : slots_.size() * 2, Entry{});
-  old.swap(slots_);
-  const size_t mask = slots_.size() - 1;
-  for (const Entry& e : old) {
-    if (e.record == nullptr) continue;
-    size_t i = HashAddress(e.family, e.bytes) & mask;
-    while (slots_[i].record != nullptr) i = (i + 1) & mask;
-    slots_[i] = e;
-  }
+  return e.record;
 }
 
 }  // namespace tnwk

@@ -20,10 +20,10 @@ namespace tnwk {
 // files: a City or Country file (geoip2_file) and an ASN file
 // (geoip2_asn_file), memory-mapped for the run.
 //
-// Each distinct address is looked up once per file; the entries of that
-// address then share its record. Addresses that fall into the same network
-// of a file share one record too, so a report keeps one record per network
-// it has seen, however many lines and rows point at it. An address the file
+// The addresses of one network of a file share one record, read from the
+// file the first time an address of that network is seen, so a report
+// keeps one record per network it has seen, however many lines and rows
+// point at it. An address the file
 // has no data for points at the shared empty record. Records live as long
 // as the locator, which must outlive every row that points at them.
 class Locator final : public EntryLocator {
@@ -55,23 +55,26 @@ class Locator final : public EntryLocator {
  private:
   struct Database;
 
-  // A table from address to record, with open addressing: the entries of
-  // a busy report repeat few addresses, and this keeps each repeat at one
-  // hash and one compare.
+  // The records of the addresses seen last, in a fixed direct-mapped table:
+  // the entries of a busy report repeat few addresses, and this keeps each
+  // repeat at one hash and one compare. An address whose slot another one
+  // has taken over is looked up again; that costs less than remembering
+  // every address of a log where most addresses are new.
   class AddressMemo {
    public:
-    // The slot for the address; its `record` is null when it is new.
+    AddressMemo();
+    // The address's slot: its `record` is null unless the address is the
+    // one remembered there, and the caller then fills it.
     const void*& Slot(uint16_t family, const AddressBlock& address);
 
    private:
+    static constexpr size_t kSlots = 4096;
     struct Entry {
       uint8_t bytes[16];
       uint16_t family;
       const void* record;
     };
-    void Grow();
     std::vector<Entry> slots_;
-    size_t used_ = 0;
   };
 
   const LocationRecord* LocationOf(uint16_t family,

@@ -154,6 +154,15 @@ TEST_F(LocatorTest, AddressesOfOneNetworkShareOneRecord) {
   EXPECT_EQ(a.src_location, b.src_location);
   EXPECT_EQ(b.dst_location, &kEmptyLocation);
   EXPECT_EQ(a.src_asn, b.dst_asn);
+  // More addresses than the memo holds, looked up again after their slots
+  // were taken over, still come to the one record of their network.
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 10000; ++i) {
+      std::string address =
+          "81.2." + std::to_string(i / 250) + "." + std::to_string(i % 250 + 1);
+      ASSERT_EQ(Locate(address.c_str()).src_asn, a.src_asn);
+    }
+  }
   EXPECT_EQ(locator_->location_record_count(), 1u);
   EXPECT_EQ(locator_->as_record_count(), 1u);
 }
