@@ -64,7 +64,8 @@ void PrintVersion(std::FILE* out) {
       "\n"
       "Compile-time options of this version:\n"
       "MySQL support enabled\n"
-      "zlib support enabled\n",
+      "zlib support enabled\n"
+      "libmaxminddb support enabled\n",
       out);
 }
 

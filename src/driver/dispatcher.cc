@@ -78,6 +78,7 @@ LineResult Dispatcher::Classify(char* line, uint64_t line_no) {
   if (result != LineResult::kAccepted) return result;
 
   if (repeat != 0) entry_->count = static_cast<uint64_t>(repeat);
+  if (locator_ != nullptr) locator_->locate_entry(*entry_);
   if (!selector_->select_entry(*entry_)) {
     Mark("e");
     return LineResult::kExcluded;

@@ -29,6 +29,10 @@ class Dispatcher final : public LineDispatcher {
   // (null: the dialect's lines are "not a packet-log line").
   void SetParser(uint32_t bit, DialectParser* parser);
 
+  // Installs the stage that fills a parsed entry's location and AS
+  // references before the selection (null: they stay the empty records).
+  void SetLocator(EntryLocator* locator) { locator_ = locator; }
+
   // Returns kAccepted, kNotPacketLog, kWrongFormat (or whatever else the
   // parser gave) or kExcluded. `line` may be rewritten (the
   // wrapper of a " message repeated " line is cut out).
@@ -48,6 +52,7 @@ class Dispatcher final : public LineDispatcher {
   const Diagnostics& diag_;
   EntrySelector* selector_;
   EntryAggregator* aggregator_;
+  EntryLocator* locator_ = nullptr;
   // The parser of each row of kDialects.
   std::array<DialectParser*, kDialectCount> parsers_{};
 

@@ -19,19 +19,28 @@ InputLoop::InputLoop(Options& options, const Diagnostics& diag,
       standard_input_(standard_input) {}
 
 void InputLoop::Prepare() {
-  // No location or AS database exists in this program: say so when the
-  // report asks for such data, and skip those criteria from here on.
-  if (options_.location_flags & (kLocationSource | kLocationDestination)) {
+  // Location or AS data that the report asks for but no database file
+  // provides is announced as unavailable, and its criteria are skipped
+  // from here on.
+  const uint8_t wanted = options_.location_flags;
+  if ((wanted & (kLocationSource | kLocationDestination)) &&
+      !(location_sources_ & (kLocationSource | kLocationDestination))) {
     diag_.Log(1,
               "Geoip locations columns, sorts or criteria specified but no "
               "libmaxminddb library available. Is support compiled in?\n");
   }
-  if (options_.location_flags & (kAsSource | kAsDestination)) {
+  if ((wanted & (kAsSource | kAsDestination)) &&
+      !(location_sources_ & (kAsSource | kAsDestination))) {
     diag_.Log(1,
               "Geoip asn columns, sorts or criteria specified but no "
               "libmaxminddb library available. Is support compiled in?\n");
   }
-  options_.location_flags |= kSkipLocationCriteria | kSkipAsCriteria;
+  if (!(location_sources_ & (kLocationSource | kLocationDestination))) {
+    options_.location_flags |= kSkipLocationCriteria;
+  }
+  if (!(location_sources_ & (kAsSource | kAsDestination))) {
+    options_.location_flags |= kSkipAsCriteria;
+  }
   if (diag_.At(5)) {
     diag_.Print(". = accepted\n");
     diag_.Print("e = excluded\n");

@@ -33,6 +33,10 @@ class InputLoop {
             LineDispatcher* dispatcher, FixedText<256>* source_name,
             std::FILE* standard_input = stdin);
 
+  // The location_flags bits (kLocationSource ... kAsDestination) whose data
+  // the run has a database for; criteria on the other kinds are skipped.
+  void SetLocationSources(uint8_t sources) { location_sources_ = sources; }
+
   // The preparation (location messages, progress-mark legend), then every
   // input: standard input alone when it was named, else each file in turn.
   // Inputs that cannot be opened or read are reported and skipped.
@@ -52,6 +56,7 @@ class InputLoop {
   LineDispatcher* dispatcher_;
   FixedText<256>* source_name_;
   std::FILE* standard_input_;
+  uint8_t location_sources_ = 0;
 };
 
 }  // namespace tnwk

@@ -22,6 +22,7 @@
 #include "entries/report_rows.h"
 #include "entries/selection.h"
 #include "entries/sorting.h"
+#include "location/locator.h"
 #include "parsers/dialect_table.h"
 #include "reportdef/definition_context.h"
 #include "reportdef/definition_reader.h"
@@ -76,8 +77,12 @@ int main(int argc, char** argv) {
     options.use_database = false;
   }
 
-  // The lines: each goes through its dialect's parser, the selection and
-  // the aggregation into the report rows.
+  // The location and AS databases; their records outlive the rows.
+  tnwk::Locator locator(diag);
+  locator.Open(options);
+
+  // The lines: each goes through its dialect's parser, the locator, the
+  // selection and the aggregation into the report rows.
   tnwk::Counters counters;
   tnwk::Selection selection(definition, options, diag);
   tnwk::Aggregation aggregation(definition, options, diag, clock, &counters,
@@ -93,7 +98,9 @@ int main(int argc, char** argv) {
     for (const tnwk::Dialect& dialect : tnwk::kDialects) {
       dispatcher.SetParser(dialect.bit, parsers.Get(dialect.bit));
     }
+    if (locator.sources() != 0) dispatcher.SetLocator(&locator);
     tnwk::InputLoop loop(options, diag, &counters, &dispatcher, &source_name);
+    loop.SetLocationSources(locator.sources());
     loop.process_input(inputs);
   }
 

@@ -6,7 +6,15 @@
 namespace tnwk {
 
 // The stages a parsed entry goes through after its parser. The dispatcher
-// calls them; the selection and the aggregation implement them.
+// calls them; the locator, the selection and the aggregation implement them.
+
+class EntryLocator {
+ public:
+  virtual ~EntryLocator() = default;
+  // Points the location and AS references of a parsed `entry` at the
+  // records of its addresses, before the selection reads them.
+  virtual void locate_entry(LogEntry& entry) = 0;
+};
 
 class EntrySelector {
  public:

@@ -153,6 +153,34 @@ bool LocationEqual(const EntryValues& a, const EntryValues& b, int column) {
                       LocationText(b, source, field), 128) == 0;
 }
 
+// A hash of the location or AS field that agrees whenever LocationEqual
+// does: texts over their first 128 characters, the two zeros of a double
+// alike.
+uint64_t LocationHash(const EntryValues& v, int column) {
+  bool source = column < kColumnLocationDestinationBase;
+  auto field = static_cast<LocationField>(
+      column -
+      (source ? kColumnLocationSourceBase : kColumnLocationDestinationBase));
+  switch (KindOfLocationField(field)) {
+    case LocationKind::kNumber:
+      return LocationNumber(v, source, field);
+    case LocationKind::kDouble: {
+      double d = LocationDouble(v, source, field);
+      if (d == 0.0) return 0;
+      uint64_t bits;
+      std::memcpy(&bits, &d, sizeof bits);
+      return bits;
+    }
+    case LocationKind::kYesNo:
+      return LocationYesNo(v, source, field);
+    case LocationKind::kText:
+      break;
+  }
+  const char* text = LocationText(v, source, field);
+  return std::hash<std::string_view>{}(
+      std::string_view(text, strnlen(text, 128)));
+}
+
 bool AddressEqual(uint16_t row_family, const AddressBlock& row,
                   const AddressBlock& entry) {
   if (row_family == kFamilyIpv4) return row.v4 == entry.v4;
@@ -247,6 +275,7 @@ uint64_t RowKey::HashValues(const Row& row, int mode) const {
     std::string_view view(chars, strnlen(chars, text.limit));
     h = Mix(h, std::hash<std::string_view>{}(view));
   }
+  for (int column : location_columns_) h = Mix(h, LocationHash(row, column));
   return Finish(h);
 }
 

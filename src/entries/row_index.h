@@ -26,9 +26,7 @@ class RowKey {
   bool Matches(const ReportEntry& row, const LogEntry& entry) const;
 
   // Hashes of the key fields. Whenever Matches(row, entry) holds,
-  // Hash(row) == Hash(entry, ModeOf(row.oob_family)). Location and AS
-  // fields are left out of the hash (they are all the shared empty records)
-  // and are only compared.
+  // Hash(row) == Hash(entry, ModeOf(row.oob_family)).
   uint64_t Hash(const ReportEntry& row) const;
   uint64_t Hash(const LogEntry& entry, int mode) const;
 

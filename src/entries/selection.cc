@@ -7,6 +7,7 @@
 
 #include "base/ip_protocol.h"
 #include "base/numbers.h"
+#include "entries/location_fields.h"
 
 namespace tnwk {
 
@@ -178,7 +179,10 @@ bool prefix_equal(const uint8_t* a, const uint8_t* b, unsigned bits) {
 
 Selection::Selection(const ReportDefinition& definition, const Options& options,
                      const Diagnostics& diag)
-    : definition_(definition), summarize_(options.summarize), diag_(diag) {}
+    : definition_(definition),
+      options_(options),
+      summarize_(options.summarize),
+      diag_(diag) {}
 
 bool Selection::Ignored(const SelectionCriterion& criterion) const {
   KeyState state = state_[criterion.field];
@@ -191,6 +195,40 @@ void Selection::ApplyRange(const SelectionCriterion& criterion,
   if (Ignored(criterion)) return;
   bool inside = criterion.value <= value && value <= criterion.max_value;
   Set(criterion, criterion.invert ? !inside : inside);
+}
+
+void Selection::ApplyDoubleRange(const SelectionCriterion& criterion,
+                                 double value) {
+  if (Ignored(criterion)) return;
+  bool inside = criterion.dvalue <= value && value <= criterion.max_dvalue;
+  Set(criterion, criterion.invert ? !inside : inside);
+}
+
+bool Selection::ApplyLocation(const SelectionCriterion& criterion,
+                              const LogEntry& entry) {
+  const int field = criterion.field;
+  const bool source = field < kCriterionLocationDestinationBase;
+  const auto which = static_cast<LocationField>(
+      field - (source ? kCriterionLocationSourceBase
+                      : kCriterionLocationDestinationBase));
+  switch (KindOfLocationField(which)) {
+    case LocationKind::kNumber:
+      ApplyRange(criterion, LocationNumber(entry, source, which));
+      return true;
+    case LocationKind::kDouble:
+      ApplyDoubleRange(criterion, LocationDouble(entry, source, which));
+      return true;
+    case LocationKind::kYesNo:
+      // "null" (-1) stands for the unknown byte 255.
+      return static_cast<int8_t>(LocationYesNo(entry, source, which)) ==
+             criterion.boolean;
+    case LocationKind::kText:
+      break;
+  }
+  int result = criterion.regex.Execute(LocationText(entry, source, which));
+  if (result == 0 && criterion.invert) return false;
+  if (result == REG_NOMATCH && !criterion.invert) return false;
+  return true;
 }
 
 void Selection::ApplyAddress(const SelectionCriterion& criterion,
@@ -213,14 +251,23 @@ void Selection::ApplyAddress(const SelectionCriterion& criterion,
 
 bool Selection::select_entry(const LogEntry& entry) {
   state_.fill(KeyState::kOpen);
+  const uint8_t location_flags = options_.location_flags;
   for (const SelectionCriterion& criterion : definition_.criteria) {
     if (criterion.have_value == -1) continue;
     const int field = criterion.field;
-    // No location or AS data exists, so their criteria cannot decide.
-    if ((field >= kCriterionLocationSourceBase && field < kCriterionIdLimit) ||
-        criterion.geoip != 0) {
+    if (field >= kCriterionLocationSourceBase && field < kCriterionIdLimit) {
+      // Criteria on data that no database provides cannot decide.
+      const int k =
+          (field - kCriterionLocationSourceBase) % kLocationFieldCount;
+      if (location_flags &
+          (k >= kLocAutonomousSystemNumber ? kSkipAsCriteria
+                                           : kSkipLocationCriteria)) {
+        continue;
+      }
+      if (!ApplyLocation(criterion, entry)) return false;
       continue;
     }
+    if (criterion.geoip != 0) continue;  // a location tag on another key
     uint64_t value = 0;
     switch (RangeValue(field, entry, &value)) {
       case RangeLookup::kValue:

@@ -25,12 +25,14 @@ bool prefix_equal(const uint8_t* a, const uint8_t* b, unsigned bits);
 // address criteria combine per criterion id: criteria on one id are
 // alternatives, and the entry is dropped when any id ends up failed. A
 // guard (protocol, ICMP type) makes a criterion not apply to entries it
-// does not fit. Text, TCP flag and date criteria drop the entry at once
-// when they fail. Invert-only criteria and location / AS criteria (ids 55
-// to 98) never take part. It allocates nothing.
+// does not fit. Text, TCP flag, date and yes/no criteria drop the entry at
+// once when they fail. Location and AS criteria (ids 55 to 98) read the
+// records the entry points at; those of a kind that location_flags marks
+// as skipped (no database, or the front end looks them up) never take
+// part, and neither do invert-only criteria. It allocates nothing.
 //
-// The definition and the diagnostics are borrowed and must outlive this
-// object.
+// The definition, the options and the diagnostics are borrowed and must
+// outlive this object; location_flags is read at every call.
 class Selection final : public EntrySelector {
  public:
   Selection(const ReportDefinition& definition, const Options& options,
@@ -48,6 +50,10 @@ class Selection final : public EntrySelector {
   enum class KeyState : uint8_t { kOpen, kPassed, kFailed };
 
   void ApplyRange(const SelectionCriterion& criterion, uint64_t value);
+  void ApplyDoubleRange(const SelectionCriterion& criterion, double value);
+  // Applies a location or AS criterion; false when it excludes the entry.
+  bool ApplyLocation(const SelectionCriterion& criterion,
+                     const LogEntry& entry);
   void ApplyAddress(const SelectionCriterion& criterion, uint16_t family,
                     uint32_t v4, const uint8_t* v6);
   bool Ignored(const SelectionCriterion& criterion) const;
@@ -56,6 +62,7 @@ class Selection final : public EntrySelector {
   }
 
   const ReportDefinition& definition_;
+  const Options& options_;
   bool summarize_;
   const Diagnostics& diag_;
   // Per criterion id, for the entry being evaluated.

@@ -42,6 +42,7 @@ struct InputLoopTest : ::testing::Test {
     std::FILE* in =
         fmemopen(const_cast<char*>(stdin_text.data()), stdin_text.size(), "r");
     InputLoop loop(options, diag, &counters, &dispatcher, &source_name, in);
+    loop.SetLocationSources(location_sources);
     loop.process_input(inputs);
     std::fclose(in);
   }
@@ -49,6 +50,7 @@ struct InputLoopTest : ::testing::Test {
   testing::TempDir dir;
   testing::CapturedStream err;
   Options options;
+  uint8_t location_sources = 0;
   Counters counters;
   FixedText<256> source_name;
   RecordingDispatcher dispatcher{&source_name};
@@ -218,6 +220,17 @@ TEST_F(InputLoopTest, LocationDataIsAnnouncedAsUnavailable) {
             std::string::npos);
   EXPECT_EQ(options.location_flags & (kSkipLocationCriteria | kSkipAsCriteria),
             kSkipLocationCriteria | kSkipAsCriteria);
+}
+
+TEST_F(InputLoopTest, OnlyDataWithoutADatabaseIsAnnouncedAndSkipped) {
+  options.location_flags = kLocationDestination | kAsSource;
+  location_sources = kLocationDestination;
+  Run({}, 1);
+  EXPECT_EQ(err.str(),
+            "Geoip asn columns, sorts or criteria specified but no "
+            "libmaxminddb library available. Is support compiled in?\n");
+  EXPECT_EQ(options.location_flags & (kSkipLocationCriteria | kSkipAsCriteria),
+            kSkipAsCriteria);
 }
 
 }  // namespace

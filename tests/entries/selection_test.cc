@@ -234,15 +234,66 @@ TEST_F(SelectionTest, EchoFragmentAndSpiGuards) {
   EXPECT_TRUE(Keeps(v6echo));
 }
 
-TEST_F(SelectionTest, InvertOnlyAndLocationCriteriaNeverTakePart) {
+TEST_F(SelectionTest, InvertOnlyCriteriaNeverTakePart) {
   SelectionCriterion invert_only = Number(kCriterionTcpDport, 1);
   invert_only.have_value = -1;
   Add(std::move(invert_only));
-  Add(Number(kCriterionLocationSourceBase + kLocMetroCode, 5));
   SelectionCriterion tagged = Number(kCriterionTcpSport, 1);
   tagged.geoip = kLocationSource;
   Add(std::move(tagged));
   EXPECT_TRUE(Keeps(MakeEntry()));
+}
+
+// Location and AS criteria read the records the entry points at, by the
+// kind of their field, unless location_flags skips their kind.
+TEST_F(SelectionTest, LocationCriteriaTestTheEntrysRecords) {
+  LocationRecord de;
+  de.country_iso_code.Set("DE");
+  de.is_in_european_union = 1;
+  de.latitude = 52.5;
+  AsRecord as;
+  as.autonomous_system_number = 3320;
+  LogEntry entry = MakeEntry();
+  entry.src_location = &de;
+  entry.dst_asn = &as;
+  auto keeps = [&](SelectionCriterion criterion, uint8_t skip = 0) {
+    definition_.criteria.clear();
+    Add(std::move(criterion));
+    options_.location_flags = skip;
+    return Keeps(entry);
+  };
+  auto latitude = [](double low, double high, bool invert) {
+    SelectionCriterion c =
+        Number(kCriterionLocationSourceBase + kLocLatitude, 0, invert);
+    c.dvalue = low;
+    c.max_dvalue = high;
+    return c;
+  };
+  auto yes_no = [](int field, int8_t value) {
+    SelectionCriterion c = Number(field, 0);
+    c.boolean = value;
+    return c;
+  };
+  const int src = kCriterionLocationSourceBase;
+  const int dst = kCriterionLocationDestinationBase;
+  EXPECT_TRUE(keeps(Text(src + kLocCountryIsoCode, "^(DE|AT)$")));
+  EXPECT_FALSE(keeps(Text(src + kLocCountryIsoCode, "^DE$", true)));
+  EXPECT_FALSE(keeps(Text(dst + kLocCountryIsoCode, ".")));  // empty record
+  EXPECT_TRUE(keeps(Range(dst + kLocAutonomousSystemNumber, 3000, 4000)));
+  EXPECT_FALSE(keeps(Range(dst + kLocAutonomousSystemNumber, 3000, 4000, 1)));
+  EXPECT_FALSE(keeps(Number(src + kLocAutonomousSystemNumber, 3320)));
+  EXPECT_TRUE(keeps(latitude(52.0, 53.0, false)));
+  EXPECT_FALSE(keeps(latitude(52.0, 53.0, true)));
+  EXPECT_TRUE(keeps(yes_no(src + kLocIsInEuropeanUnion, 1)));
+  EXPECT_FALSE(keeps(yes_no(src + kLocIsInEuropeanUnion, 0)));
+  EXPECT_TRUE(keeps(yes_no(dst + kLocIsInEuropeanUnion, -1)));  // unknown
+  // Skipped kinds never decide; the other kind still does.
+  EXPECT_TRUE(
+      keeps(Text(dst + kLocCountryIsoCode, "."), kSkipLocationCriteria));
+  EXPECT_FALSE(keeps(Number(src + kLocAutonomousSystemNumber, 3320),
+                     kSkipLocationCriteria));
+  EXPECT_TRUE(
+      keeps(Number(src + kLocAutonomousSystemNumber, 3320), kSkipAsCriteria));
 }
 
 TEST_F(SelectionTest, UnknownKeyIsSkippedWithMessage) {
