@@ -55,6 +55,10 @@ class NetfilterParser final : public DialectParser {
   // Runs the token rules over `line` until a newline or the NUL.
   void Scan(const unsigned char* line);
 
+  // The end of the log prefix token that starts at `blank` (the blank, the
+  // prefix, "IN=" and an interface name), or null when there is none.
+  const unsigned char* LogPrefixEnd(const unsigned char* blank);
+
   // The log prefix token: a blank, the prefix, "IN=" and an interface name.
   // Returns where scanning resumes.
   const unsigned char* ReadLogPrefix(const unsigned char* begin,
@@ -63,6 +67,10 @@ class NetfilterParser final : public DialectParser {
   void ReadProtocol(const char* word);
 
   NetfilterCondition condition_ = NetfilterCondition::INITIAL;
+  // The run of prefix characters LogPrefixEnd scanned last in this line, and
+  // the last "IN=" in it (null: none).
+  const unsigned char* prefix_run_end_ = nullptr;
+  const unsigned char* prefix_in_ = nullptr;
 };
 
 }  // namespace tnwk

@@ -52,17 +52,8 @@ namespace tnwk {
 namespace {
 
 // The condition-bound rules, each as its own automaton. Each returns the end
-// of its longest match at `p`, or null.
-
-// <AFTER_TAG>: a blank, the log prefix, "IN=" and an interface name.
-const unsigned char* MatchLogPrefix(const unsigned char* p) {
-  const unsigned char* YYCURSOR = p;
-  const unsigned char* YYMARKER = p;
-  /*!re2c
-    " " [\x20-\x7e\xa1-\xff]+ "IN=" IFNAME { return YYCURSOR; }
-    *                                        { return nullptr; }
-  */
-}
+// of its longest match at `p`, or null. The log prefix rule of AFTER_TAG is
+// matched by LogPrefixEnd.
 
 // <IP_HEADER>: the IP ID in hexadecimal.
 const unsigned char* MatchHexId(const unsigned char* p) {
@@ -87,6 +78,11 @@ const unsigned char* MatchInnerPacket(const unsigned char* p) {
 
 bool IsIfnameStart(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The characters a log prefix may hold: printable ASCII and Latin-1.
+bool IsPrefixChar(unsigned char c) {
+  return (c >= 0x20 && c <= 0x7e) || c >= 0xa1;
 }
 
 bool IsIfnameChar(unsigned char c) {
@@ -118,6 +114,31 @@ bool IsComplete(uint32_t status, uint8_t protocol) {
 }
 
 }  // namespace
+
+const unsigned char* NetfilterParser::LogPrefixEnd(const unsigned char* blank) {
+  // The rule " " [\x20-\x7e\xa1-\xff]+ "IN=" IFNAME: its longest match runs
+  // to the last "IN=" of the run of prefix characters after the blank (an
+  // interface name cannot reach past a later "="). Every blank of one run
+  // shares that run, so it is scanned once per line, not once per blank,
+  // which kept a line of many words before "IN=" quadratic.
+  if (prefix_run_end_ == nullptr || blank >= prefix_run_end_) {
+    const unsigned char* p = blank + 1;
+    const unsigned char* in = nullptr;
+    for (; IsPrefixChar(*p); ++p) {
+      if (p[0] == 'I' && p[1] == 'N' && p[2] == '=') in = p;
+    }
+    prefix_run_end_ = p;
+    prefix_in_ = in;
+  }
+  // At least one prefix character stands between the blank and "IN=".
+  if (prefix_in_ == nullptr || prefix_in_ < blank + 2) return nullptr;
+  const unsigned char* end = prefix_in_ + 3;
+  if (IsIfnameStart(*end)) {
+    ++end;
+    while (IsIfnameChar(*end)) ++end;
+  }
+  return end;
+}
 
 const unsigned char* NetfilterParser::ReadLogPrefix(const unsigned char* begin,
                                                     const unsigned char* end) {
@@ -197,7 +218,7 @@ void NetfilterParser::Scan(const unsigned char* line) {
     // and the kernel tags.
     auto log_prefix = [&]() -> const unsigned char* {
       if (condition_ != NetfilterCondition::AFTER_TAG) return nullptr;
-      const unsigned char* end = MatchLogPrefix(token);
+      const unsigned char* end = LogPrefixEnd(token);
       return end != nullptr && end > YYCURSOR ? end : nullptr;
     };
     /*!re2c
@@ -538,6 +559,7 @@ void NetfilterParser::Scan(const unsigned char* line) {
 
 LineResult NetfilterParser::ParseEntry(const char* line, uint64_t line_no) {
   BeginLine(line_no);
+  prefix_run_end_ = nullptr;
   Scan(reinterpret_cast<const unsigned char*>(line));
   entry().count = 1;
   if (IsComplete(parse_status_, entry().ip_protocol)) {
