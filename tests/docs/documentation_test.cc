@@ -79,7 +79,8 @@ Names EntryNames(std::string_view page, std::string_view from) {
     }
     if (!tag_next) continue;
     tag_next = false;
-    const bool alternating = line.starts_with(".BR ") || line.starts_with(".BI ");
+    const bool alternating =
+        line.starts_with(".BR ") || line.starts_with(".BI ");
     if (!alternating && !line.starts_with(".B ")) continue;
     const std::vector<std::string> arguments = MacroArguments(line);
     for (size_t k = 0; k < arguments.size(); k += alternating ? 2 : 1) {
