@@ -113,6 +113,12 @@ bool IsSummarizeKey(std::string_view key) {
   return key.starts_with("summarize");
 }
 
+std::vector<std::string_view> OptionNames() {
+  std::vector<std::string_view> names = {"summarize"};
+  for (const OptionKey& option : kOptions) names.push_back(option.name);
+  return names;
+}
+
 bool ApplyOptions(DefinitionContext& context, std::string_view key,
                   char* parameter, int line_no) {
   bool matched = false;

@@ -2,6 +2,7 @@
 #define TNWK_REPORTDEF_OPTION_KEYS_H_
 
 #include <string_view>
+#include <vector>
 
 #include "reportdef/definition_context.h"
 
@@ -21,6 +22,10 @@ bool IsSummarizeKey(std::string_view key);
 // option matched.
 bool ApplyOptions(DefinitionContext& context, std::string_view key,
                   char* parameter, int line_no);
+
+// Every option name: "summarize", then the option table in matching order.
+// The documentation is checked against this list.
+std::vector<std::string_view> OptionNames();
 
 }  // namespace tnwk
 
