@@ -212,6 +212,8 @@ void Selection::ApplyAddress(const SelectionCriterion& criterion,
 }
 
 bool Selection::select_entry(const LogEntry& entry) {
+  // Most reports select nothing: then no key needs clearing for each line.
+  if (definition_.criteria.empty()) return true;
   state_.fill(KeyState::kOpen);
   for (const SelectionCriterion& criterion : definition_.criteria) {
     if (criterion.have_value == -1) continue;
