@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
   // The lines: each goes through its dialect's parser, the selection and
   // the aggregation into the report rows.
   tnwk::Counters counters;
-  tnwk::ReportRows rows;
+  // Rows keep only the fields this report reads.
+  tnwk::ReportRows rows(tnwk::RowLayout(definition, options, diag.At(4)));
   tnwk::Selection selection(definition, options, diag);
   tnwk::Aggregation aggregation(definition, options, diag, clock, &counters,
                                 &rows);
@@ -94,9 +95,7 @@ int main(int argc, char** argv) {
   // The report: filtered, sorted, named and written.
   selection.filter_rows(&rows);
   tnwk::SortReportRows(&rows, definition, diag);
-  const std::vector<const tnwk::ReportEntry*> ordered(rows.rows().begin(),
-                                                      rows.rows().end());
   tnwk::NullNameCache name_cache;
   tnwk::ReportWriter writer(options, definition, diag, &name_cache, clock);
-  return writer.write_report(ordered, rows.row_count, rows.count_sum, counters);
+  return writer.write_report(rows, counters);
 }
