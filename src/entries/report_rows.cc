@@ -54,10 +54,11 @@ ReportEntry* ReportRows::RowAt(size_t n) const {
 
 const ReportEntry& ReportRows::Row(const ReportEntry* handle,
                                    ReportEntry* scratch,
-                                   const RowFieldSet& fields) const {
+                                   const RowFieldSet& fields,
+                                   bool address_texts) const {
   if (!layout_.compact()) return *handle;
   layout_.Unpack(reinterpret_cast<const unsigned char*>(handle),
-                 side_addresses_, fields, scratch);
+                 side_addresses_, fields, scratch, address_texts);
   return *scratch;
 }
 

@@ -67,7 +67,8 @@ class ReportRows {
   // stored fields among `fields` unpacked into `scratch`, whose other fields
   // stay as they were.
   const ReportEntry& Row(const ReportEntry* handle, ReportEntry* scratch,
-                         const RowFieldSet& fields) const;
+                         const RowFieldSet& fields,
+                         bool address_texts = true) const;
   const ReportEntry& Row(const ReportEntry* handle,
                          ReportEntry* scratch) const {
     return Row(handle, scratch, layout_.stored());

@@ -258,6 +258,15 @@ uint64_t RowKey::Hash(const LogEntry& entry, int mode) const {
   return HashValues(entry, mode);
 }
 
+RowIndex::RowIndex(const ReportDefinition& definition) : key_(definition) {
+  key_fields_.set(static_cast<size_t>(RowField::kOobFamily));
+  for (int column = 0; column < kColumnIdLimit; ++column) {
+    if (definition.IsColumnSelected(column)) {
+      key_fields_ |= FieldsOfColumn(column);
+    }
+  }
+}
+
 ReportEntry* RowIndex::Find(const LogEntry& entry,
                             const ReportRows& rows) const {
   ReportEntry* best = nullptr;
@@ -275,7 +284,7 @@ ReportEntry* RowIndex::Find(const LogEntry& entry,
       const Slot& slot = table.slots[i];
       if (slot.tag != tag || slot.row <= best_number) continue;
       ReportEntry* row = rows.RowAt(slot.row - 1);
-      if (key_.Matches(rows.Row(row, &scratch_), entry)) {
+      if (key_.Matches(rows.Row(row, &scratch_, key_fields_, false), entry)) {
         best = row;
         best_number = slot.row;
       }

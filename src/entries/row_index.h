@@ -58,7 +58,7 @@ class RowKey {
 // RowKey::Matches would find: the matching row stored last.
 class RowIndex {
  public:
-  explicit RowIndex(const ReportDefinition& definition) : key_(definition) {}
+  explicit RowIndex(const ReportDefinition& definition);
 
   // The newest row of `rows` that takes `entry`, or nullptr.
   ReportEntry* Find(const LogEntry& entry, const ReportRows& rows) const;
@@ -90,8 +90,10 @@ class RowIndex {
 
   RowKey key_;
   std::array<Table, RowKey::kModes> tables_;
-  // Where compact rows are unpacked to be compared.
+  // Where compact rows are unpacked to be compared, and the fields that
+  // matching reads.
   mutable ReportEntry scratch_;
+  RowFieldSet key_fields_;
 };
 
 }  // namespace tnwk

@@ -365,6 +365,9 @@ RowLayout::RowLayout(const ReportDefinition& definition, const Options& options,
   });
   for (RowField field : order_) {
     offsets_[static_cast<size_t>(field)] = row_bytes_;
+    const RowFieldPlace place = PlaceOf(field);
+    slots_.push_back(
+        {field, IsAddress(field), row_bytes_, place.offset, place.size});
     row_bytes_ += PackedSize(field);
   }
   // Records follow each other in memory; keep 8-byte fields aligned.
@@ -374,30 +377,47 @@ RowLayout::RowLayout(const ReportDefinition& definition, const Options& options,
 
 void RowLayout::Unpack(const unsigned char* record,
                        const std::vector<SideAddress>& side,
-                       const RowFieldSet& fields, ReportEntry* row) const {
+                       const RowFieldSet& fields, ReportEntry* row,
+                       bool address_texts) const {
   auto* base = reinterpret_cast<unsigned char*>(row);
-  for (RowField field : order_) {
-    if (!fields[static_cast<size_t>(field)]) continue;
-    const unsigned char* from = record + OffsetOf(field);
-    if (!IsAddress(field)) {
-      const RowFieldPlace place = PlaceOf(field);
-      std::memcpy(base + place.offset, from, place.size);
+  for (const Slot& slot : slots_) {
+    if (!fields[static_cast<size_t>(slot.field)]) continue;
+    const unsigned char* from = record + slot.packed;
+    if (!slot.address) {
+      // Fields are 1, 2, 4 or 8 bytes: copies of a known size are inlined.
+      unsigned char* to = base + slot.offset;
+      switch (slot.size) {
+        case 1:
+          std::memcpy(to, from, 1);
+          break;
+        case 2:
+          std::memcpy(to, from, 2);
+          break;
+        case 4:
+          std::memcpy(to, from, 4);
+          break;
+        case 8:
+          std::memcpy(to, from, 8);
+          break;
+        default:
+          std::memcpy(to, from, slot.size);
+          break;
+      }
       continue;
     }
     AddressBlock& address =
-        field == RowField::kIpSaddr ? row->ip_saddr : row->ip_daddr;
+        slot.field == RowField::kIpSaddr ? row->ip_saddr : row->ip_daddr;
     uint32_t extra = 0;
     std::memcpy(&address.v4, from, 4);
     std::memcpy(&extra, from + 4, 4);
     if (extra == 0) {
       std::memset(address.v6, 0, sizeof address.v6);
-      char dotted[16];
-      address.text.Set(
-          std::string_view(dotted, FormatDottedQuad(address.v4, dotted)));
+      // A dotted quad of at most 15 characters fits any address text.
+      if (address_texts) FormatDottedQuad(address.v4, address.text.data());
     } else {
       const SideAddress& entry = side[extra - 1];
       std::memcpy(address.v6, entry.v6, sizeof address.v6);
-      address.text.Set(entry.text);
+      if (address_texts) address.text.Set(entry.text);
     }
   }
 }

@@ -126,9 +126,11 @@ class RowLayout {
   void Pack(const ReportEntry& row, unsigned char* out,
             std::vector<SideAddress>* side, Intern intern) const;
   // Sets the fields of `fields` that the record stores in `row`; the other
-  // fields of `row` are left alone.
+  // fields of `row` are left alone. Without `address_texts` the texts of
+  // the addresses are left alone too (matching reads only their values).
   void Unpack(const unsigned char* record, const std::vector<SideAddress>& side,
-              const RowFieldSet& fields, ReportEntry* row) const;
+              const RowFieldSet& fields, ReportEntry* row,
+              bool address_texts = true) const;
 
   // The stored fields.
   const RowFieldSet& stored() const { return stored_; }
@@ -138,6 +140,15 @@ class RowLayout {
   size_t row_bytes_ = 0;
   RowFieldSet stored_;
   std::vector<RowField> order_;  // stored fields in record order
+  // The stored fields with their places in a record and in a ReportEntry.
+  struct Slot {
+    RowField field;
+    bool address;
+    size_t packed;
+    size_t offset;
+    size_t size;
+  };
+  std::vector<Slot> slots_;
   size_t offsets_[kRowFieldCount] = {};
 };
 
