@@ -116,30 +116,27 @@ const char* End(std::string_view token) { return token.data() + token.size(); }
 int CheckedAtoi(const char* text) {
   return static_cast<int>(ToLong(Parse(text, nullptr, 10)));
 }
-int CheckedAtoi(std::string_view token) {
-  return static_cast<int>(ToLong(Parse(token.data(), End(token), 10)));
-}
-
 long CheckedAtol(const char* text) { return ToLong(Parse(text, nullptr, 10)); }
-long CheckedAtol(std::string_view token) {
-  return ToLong(Parse(token.data(), End(token), 10));
-}
-
 long CheckedStrtol(const char* text, int base) {
   return ToLong(Parse(text, nullptr, base));
 }
-long CheckedStrtol(std::string_view token, int base) {
-  return ToLong(Parse(token.data(), End(token), base));
-}
-
 unsigned long CheckedStrtoul(const char* text, int base, const char** end) {
   const Parsed parsed = Parse(text, nullptr, base);
   if (end != nullptr) *end = parsed.stop;
   return ToUnsignedLong(parsed);
 }
-unsigned long CheckedStrtoul(std::string_view token, int base) {
+
+namespace numbers_internal {
+
+long Strtol(std::string_view token, int base) {
+  return ToLong(Parse(token.data(), End(token), base));
+}
+
+unsigned long Strtoul(std::string_view token, int base) {
   return ToUnsignedLong(Parse(token.data(), End(token), base));
 }
+
+}  // namespace numbers_internal
 
 namespace {
 

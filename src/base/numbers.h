@@ -18,22 +18,62 @@ namespace tnwk {
 // terminated, so a scanner converts its tokens in place. Bases 0 and 2 to
 // 36 as strtol takes them.
 
+namespace numbers_internal {
+
+// The value of a token that is nothing but 1 to 18 decimal digits (no
+// overflow possible), or -1: the common case, converted inline.
+inline long ShortDecimal(std::string_view token, int base) {
+  if (token.empty() || token.size() > 18) return -1;
+  // For base 0 a leading 0 makes the number octal.
+  if (base == 0 && token[0] == '0' && token.size() > 1) return -1;
+  long value = 0;
+  for (char c : token) {
+    const unsigned digit = static_cast<unsigned char>(c) - '0';
+    if (digit > 9) return -1;
+    value = value * 10 + static_cast<long>(digit);
+  }
+  return value;
+}
+
+long Strtol(std::string_view token, int base);
+unsigned long Strtoul(std::string_view token, int base);
+
+}  // namespace numbers_internal
+
 // atoi: strtol, base 10, then cut to int (the low bits, two's complement).
 int CheckedAtoi(const char* text);
-int CheckedAtoi(std::string_view token);
+inline int CheckedAtoi(std::string_view token) {
+  const long value = numbers_internal::ShortDecimal(token, 10);
+  return static_cast<int>(value >= 0 ? value
+                                     : numbers_internal::Strtol(token, 10));
+}
 
 // atol: strtol, base 10 (saturates at LONG_MIN / LONG_MAX).
 long CheckedAtol(const char* text);
-long CheckedAtol(std::string_view token);
+inline long CheckedAtol(std::string_view token) {
+  const long value = numbers_internal::ShortDecimal(token, 10);
+  return value >= 0 ? value : numbers_internal::Strtol(token, 10);
+}
 
 // strtol (saturates at LONG_MIN / LONG_MAX).
 long CheckedStrtol(const char* text, int base);
-long CheckedStrtol(std::string_view token, int base);
+inline long CheckedStrtol(std::string_view token, int base) {
+  const long value = base == 10 || base == 0
+                         ? numbers_internal::ShortDecimal(token, base)
+                         : -1;
+  return value >= 0 ? value : numbers_internal::Strtol(token, base);
+}
 
 // strtoul (saturates at ULONG_MAX); `end`, when given, receives the stop.
 unsigned long CheckedStrtoul(const char* text, int base,
                              const char** end = nullptr);
-unsigned long CheckedStrtoul(std::string_view token, int base);
+inline unsigned long CheckedStrtoul(std::string_view token, int base) {
+  const long value = base == 10 || base == 0
+                         ? numbers_internal::ShortDecimal(token, base)
+                         : -1;
+  return value >= 0 ? static_cast<unsigned long>(value)
+                    : numbers_internal::Strtoul(token, base);
+}
 
 // sscanf "%d" / "%u" at `*cursor`: skips white space, reads an optional sign
 // and at least one digit, and advances `*cursor` past them. Returns false,
