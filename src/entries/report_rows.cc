@@ -35,8 +35,7 @@ ReportEntry* ReportRows::AddRow(const ReportEntry& row) {
     handle = new (Slot()) ReportEntry(row);
   } else {
     auto* record = static_cast<unsigned char*>(Slot());
-    layout_.Pack(row, record, &side_addresses_,
-                 [this](const char* text) { return texts_.Intern(text); });
+    layout_.Pack(row, record, &side_addresses_, &texts_);
     // A handle of a compact row is only ever read through this object.
     handle = reinterpret_cast<ReportEntry*>(record);
   }

@@ -105,6 +105,28 @@ RowFieldSet LocationFields(bool source) {
                 : Set({F::kDstLocation, F::kDstAsn});
 }
 
+// Fields are 1, 2, 4 or 8 bytes: copies of a known size are inlined.
+inline void CopyField(unsigned char* to, const unsigned char* from,
+                      size_t size) {
+  switch (size) {
+    case 1:
+      std::memcpy(to, from, 1);
+      break;
+    case 2:
+      std::memcpy(to, from, 2);
+      break;
+    case 4:
+      std::memcpy(to, from, 4);
+      break;
+    case 8:
+      std::memcpy(to, from, 8);
+      break;
+    default:
+      std::memcpy(to, from, size);
+      break;
+  }
+}
+
 }  // namespace
 
 RowFieldPlace PlaceOf(RowField field) {
@@ -375,6 +397,34 @@ RowLayout::RowLayout(const ReportDefinition& definition, const Options& options,
   if (row_bytes_ == 0) row_bytes_ = 8;
 }
 
+void RowLayout::Pack(const ReportEntry& row, unsigned char* out,
+                     std::vector<SideAddress>* side, TextPool* texts) const {
+  const auto* base = reinterpret_cast<const unsigned char*>(&row);
+  for (const Slot& slot : slots_) {
+    unsigned char* to = out + slot.packed;
+    if (!slot.address) {
+      CopyField(to, base + slot.offset, slot.size);
+      continue;
+    }
+    const AddressBlock& address =
+        slot.field == RowField::kIpSaddr ? row.ip_saddr : row.ip_daddr;
+    uint32_t extra = 0;
+    char dotted[16];
+    static constexpr uint8_t kZero[16] = {};
+    FormatDottedQuad(address.v4, dotted);
+    if (std::memcmp(address.v6, kZero, sizeof kZero) != 0 ||
+        std::strcmp(address.text.c_str(), dotted) != 0) {
+      SideAddress entry;
+      std::memcpy(entry.v6, address.v6, sizeof entry.v6);
+      entry.text = texts->Intern(address.text.view());
+      side->push_back(entry);
+      extra = static_cast<uint32_t>(side->size());
+    }
+    std::memcpy(to, &address.v4, 4);
+    std::memcpy(to + 4, &extra, 4);
+  }
+}
+
 void RowLayout::Unpack(const unsigned char* record,
                        const std::vector<SideAddress>& side,
                        const RowFieldSet& fields, ReportEntry* row,
@@ -384,25 +434,7 @@ void RowLayout::Unpack(const unsigned char* record,
     if (!fields[static_cast<size_t>(slot.field)]) continue;
     const unsigned char* from = record + slot.packed;
     if (!slot.address) {
-      // Fields are 1, 2, 4 or 8 bytes: copies of a known size are inlined.
-      unsigned char* to = base + slot.offset;
-      switch (slot.size) {
-        case 1:
-          std::memcpy(to, from, 1);
-          break;
-        case 2:
-          std::memcpy(to, from, 2);
-          break;
-        case 4:
-          std::memcpy(to, from, 4);
-          break;
-        case 8:
-          std::memcpy(to, from, 8);
-          break;
-        default:
-          std::memcpy(to, from, slot.size);
-          break;
-      }
+      CopyField(base + slot.offset, from, slot.size);
       continue;
     }
     AddressBlock& address =

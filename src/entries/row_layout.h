@@ -11,6 +11,7 @@
 #include "entries/log_entry.h"
 #include "entries/options.h"
 #include "entries/report_definition.h"
+#include "entries/text_pool.h"
 
 namespace tnwk {
 
@@ -120,11 +121,10 @@ class RowLayout {
     uint8_t v6[16];
     const char* text;  // the text pool's copy
   };
-  // Writes the stored fields of `row` into the compact record `out`.
-  // `intern` gives the text pool's copy of an address text.
-  template <typename Intern>
+  // Writes the stored fields of `row` into the compact record `out`; the
+  // texts of odd addresses go into `texts`.
   void Pack(const ReportEntry& row, unsigned char* out,
-            std::vector<SideAddress>* side, Intern intern) const;
+            std::vector<SideAddress>* side, TextPool* texts) const;
   // Sets the fields of `fields` that the record stores in `row`; the other
   // fields of `row` are left alone. Without `address_texts` the texts of
   // the addresses are left alone too (matching reads only their values).
@@ -162,36 +162,6 @@ RowFieldPlace PlaceOf(RowField field);
 // Writes the dotted quad of `v4` (network byte order) into `out` (at least
 // 16 bytes) and returns its length.
 size_t FormatDottedQuad(uint32_t v4, char* out);
-
-template <typename Intern>
-void RowLayout::Pack(const ReportEntry& row, unsigned char* out,
-                     std::vector<SideAddress>* side, Intern intern) const {
-  const auto* base = reinterpret_cast<const unsigned char*>(&row);
-  for (RowField field : order_) {
-    unsigned char* to = out + OffsetOf(field);
-    if (field != RowField::kIpSaddr && field != RowField::kIpDaddr) {
-      const RowFieldPlace place = PlaceOf(field);
-      std::memcpy(to, base + place.offset, place.size);
-      continue;
-    }
-    const AddressBlock& address =
-        field == RowField::kIpSaddr ? row.ip_saddr : row.ip_daddr;
-    uint32_t extra = 0;
-    char dotted[16];
-    static constexpr uint8_t kZero[16] = {};
-    const size_t length = FormatDottedQuad(address.v4, dotted);
-    if (std::memcmp(address.v6, kZero, sizeof kZero) != 0 ||
-        address.text.view() != std::string_view(dotted, length)) {
-      SideAddress entry;
-      std::memcpy(entry.v6, address.v6, sizeof entry.v6);
-      entry.text = intern(address.text.c_str());
-      side->push_back(entry);
-      extra = static_cast<uint32_t>(side->size());
-    }
-    std::memcpy(to, &address.v4, 4);
-    std::memcpy(to + 4, &extra, 4);
-  }
-}
 
 }  // namespace tnwk
 
