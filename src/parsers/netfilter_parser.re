@@ -332,7 +332,8 @@ void NetfilterParser::Scan(const unsigned char* line) {
         continue;
       }
       "MACPROTO=" [0-9A-Fa-f]+ {
-        e.oob_protocol = static_cast<uint16_t>(CheckedStrtoul(view().substr(9), 16));
+        e.oob_protocol =
+            static_cast<uint16_t>(CheckedStrtoul(view().substr(9), 16));
         continue;
       }
       "TUNNEL=" IPV4 "->" IPV4 {
@@ -452,7 +453,8 @@ void NetfilterParser::Scan(const unsigned char* line) {
         continue;
       }
       "ACK=" NUM {
-        e.tcp_ackseq = static_cast<uint32_t>(CheckedStrtoul(view().substr(4), 0));
+        e.tcp_ackseq =
+            static_cast<uint32_t>(CheckedStrtoul(view().substr(4), 0));
         continue;
       }
       "SPT=" [0-9]{1,5} {
@@ -509,7 +511,8 @@ void NetfilterParser::Scan(const unsigned char* line) {
         continue;
       }
       "SPI=" HEXNUM {
-        e.ahesp_spi = static_cast<uint32_t>(CheckedStrtoul(view().substr(4), 0));
+        e.ahesp_spi =
+            static_cast<uint32_t>(CheckedStrtoul(view().substr(4), 0));
         continue;
       }
       "GATEWAY=" IPV4 {
@@ -531,7 +534,8 @@ void NetfilterParser::Scan(const unsigned char* line) {
         continue;
       }
       "FLOWLBL=" NUM {
-        e.ip6_flowlabel = static_cast<uint32_t>(CheckedStrtoul(view().substr(8), 0));
+        e.ip6_flowlabel =
+            static_cast<uint32_t>(CheckedStrtoul(view().substr(8), 0));
         continue;
       }
       "PARAMETER=" NUM {
@@ -541,7 +545,8 @@ void NetfilterParser::Scan(const unsigned char* line) {
         continue;
       }
       "MARK=" HEXNUM {
-        e.oob_mark = static_cast<uint32_t>(CheckedStrtoul(view().substr(5), 16));
+        e.oob_mark =
+            static_cast<uint32_t>(CheckedStrtoul(view().substr(5), 16));
         continue;
       }
       "UID=" NUM {
@@ -566,7 +571,8 @@ void NetfilterParser::Scan(const unsigned char* line) {
             YYCURSOR - token == 2 && token[0] == 'I' && token[1] == 'D') {
           if (const unsigned char* end = MatchHexId(token)) {
             YYCURSOR = end;
-            e.ip_id = static_cast<uint16_t>(CheckedStrtoul(view().substr(3), 16));
+            e.ip_id =
+                static_cast<uint16_t>(CheckedStrtoul(view().substr(3), 16));
             continue;
           }
         }
