@@ -101,9 +101,11 @@ const unsigned char* MatchLogPrefix(const unsigned char* p) {
     for (; i + 8 <= length; i += 8) {
       uint64_t word;
       std::memcpy(&word, run + i, sizeof word);
-      const uint64_t outside = (word & kHigh) |
-                               ((word - 0x20 * kOnes) & ~word & kHigh) |
-                               zero_bytes(word ^ (0x7f * kOnes));
+      // A byte of 0x80 or more sets its own top bit; with none of those,
+      // a byte below 0x20 sets it when 0x20 is taken away, and 0x7f when 1
+      // is added (no borrow or carry crosses bytes unless one of them does).
+      const uint64_t outside =
+          (word | (word - 0x20 * kOnes) | (word + kOnes)) & kHigh;
       if (outside != 0) break;  // the byte loop below decides
       for (uint64_t equals = zero_bytes(word ^ ('=' * kOnes)); equals != 0;
            equals &= equals - 1) {
