@@ -56,12 +56,16 @@ LineResult Dispatcher::classify_line(char* line, uint64_t line_no) {
 
 LineResult Dispatcher::Classify(char* line, uint64_t line_no) {
   int repeat = 0;
-  if (const char* last = std::strstr(line, kLastRepeated)) {
-    if (last_line_accepted_) return RepeatLastEntry(line, last);
-  } else if (char* wrapper = std::strstr(line, kRepeated)) {
-    repeat = CheckedAtoi(wrapper + sizeof kRepeated - 1);
-    if (repeat < 0) repeat = 0;  // no repeat: the parser's count stands
-    Unwrap(wrapper);
+  // " last message repeated " holds " message repeated ": a line without
+  // the latter, which is almost every line, has neither.
+  if (char* wrapper = std::strstr(line, kRepeated)) {
+    if (const char* last = std::strstr(line, kLastRepeated)) {
+      if (last_line_accepted_) return RepeatLastEntry(line, last);
+    } else {
+      repeat = CheckedAtoi(wrapper + sizeof kRepeated - 1);
+      if (repeat < 0) repeat = 0;  // no repeat: the parser's count stands
+      Unwrap(wrapper);
+    }
   }
 
   current_line_no_ = line_no;

@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
 
   // The name cache reads the addresses of every accepted line that the
   // aggregation keeps in the row table.
-  tnwk::ReportRows rows;
+  // Rows keep only the fields this report reads.
+  tnwk::ReportRows rows(tnwk::RowLayout(definition, options, diag.At(4)));
   const std::unique_ptr<tnwk::SqlClient> database = tnwk::MakeMariadbClient();
   tnwk::DatabaseNameCache name_cache(database.get(), options, definition, diag,
                                      &rows.address_details());
@@ -107,8 +108,6 @@ int main(int argc, char** argv) {
   // The report: filtered, sorted, named and written.
   selection.filter_rows(&rows);
   tnwk::SortReportRows(&rows, definition, diag);
-  const std::vector<const tnwk::ReportEntry*> ordered(rows.rows().begin(),
-                                                      rows.rows().end());
   tnwk::ReportWriter writer(options, definition, diag, &name_cache, clock);
-  return writer.write_report(ordered, rows.row_count, rows.count_sum, counters);
+  return writer.write_report(rows, counters);
 }

@@ -22,16 +22,16 @@ ReportWriter::ReportWriter(const Options& options,
       clock_(clock),
       standard_output_(standard_output) {}
 
-std::vector<const ReportEntry*> ReportWriter::ShownRows(
-    std::span<const ReportEntry* const> rows, uint64_t row_skip,
-    uint64_t row_limit) {
+template <typename Rows, typename Multiplicity, typename Visit>
+void ReportWriter::VisitShown(const Rows& rows, uint64_t row_skip,
+                              uint64_t row_limit, Multiplicity multiplicity,
+                              Visit visit) {
   // The front end has always seen the skip count cut to 32 bits.
   uint64_t skip = static_cast<uint32_t>(row_skip);
   uint64_t left = row_limit != 0 ? row_limit : UINT64_MAX;
-  std::vector<const ReportEntry*> shown;
   for (const ReportEntry* row : rows) {
     if (left == 0) break;
-    uint64_t copies = row->multiplicity;
+    uint64_t copies = multiplicity(row);
     if (skip >= copies) {
       skip -= copies;
       continue;
@@ -39,8 +39,20 @@ std::vector<const ReportEntry*> ReportWriter::ShownRows(
     copies = std::min(copies - skip, left);
     skip = 0;
     left -= copies;
-    shown.insert(shown.end(), static_cast<size_t>(copies), row);
+    visit(row, copies);
   }
+}
+
+std::vector<const ReportEntry*> ReportWriter::ShownRows(
+    std::span<const ReportEntry* const> rows, uint64_t row_skip,
+    uint64_t row_limit) {
+  std::vector<const ReportEntry*> shown;
+  VisitShown(
+      rows, row_skip, row_limit,
+      [](const ReportEntry* row) { return row->multiplicity; },
+      [&](const ReportEntry* row, uint64_t copies) {
+        shown.insert(shown.end(), static_cast<size_t>(copies), row);
+      });
   return shown;
 }
 
@@ -88,12 +100,48 @@ void ReportWriter::WriteStatistics(const Counters& counters) const {
 int ReportWriter::write_report(std::span<const ReportEntry* const> rows,
                                uint64_t row_count, uint64_t count_sum,
                                const Counters& counters) {
-  const std::vector<const ReportEntry*> shown =
+  const std::vector<const ReportEntry*> shown_rows =
       ShownRows(rows, options_.row_skip, options_.row_limit);
 
   times_ = CacheTimes{};
-  RunCacheSteps(shown);
+  RunCacheSteps(shown_rows);
 
+  return Write(
+      [&](auto visit) {
+        for (const ReportEntry* row : shown_rows) visit(row, 1);
+      },
+      [](const ReportEntry* row) -> const ReportEntry& { return *row; },
+      row_count, count_sum, counters);
+}
+
+int ReportWriter::write_report(const ReportRows& rows,
+                               const Counters& counters) {
+  const std::deque<ReportEntry*>& list = rows.rows();
+  if (!rows.layout().compact()) {
+    const std::vector<const ReportEntry*> whole(list.begin(), list.end());
+    return write_report(whole, rows.row_count, rows.count_sum, counters);
+  }
+  // Compact rows are kept only by runs without cache steps (RowLayout), so
+  // there is nothing to hand to the name cache before printing.
+  times_ = CacheTimes{};
+  ReportEntry scratch;
+  return Write(
+      [&](auto visit) {
+        VisitShown(
+            list, options_.row_skip, options_.row_limit,
+            [&](const ReportEntry* row) { return rows.multiplicity(row); },
+            visit);
+      },
+      [&](const ReportEntry* row) -> const ReportEntry& {
+        return rows.Row(row, &scratch);
+      },
+      rows.row_count, rows.count_sum, counters);
+}
+
+template <typename ForEachShown, typename RowOf>
+int ReportWriter::Write(ForEachShown for_each_shown, RowOf row_of,
+                        uint64_t row_count, uint64_t count_sum,
+                        const Counters& counters) {
   const bool to_file = options_.output_to_file;
   const char* path = options_.output_path.c_str();
   std::FILE* file = standard_output_;
@@ -118,20 +166,23 @@ int ReportWriter::write_report(std::span<const ReportEntry* const> rows,
   out.Put('\n');
 
   CellFormatter cells(cache_);
-  for (const ReportEntry* row : shown) {
-    const uint64_t row_start = out.written();
-    bool first = true;
-    for (const ReportColumn& column : definition_.columns) {
-      if (!first) out.Put('\t');
-      first = false;
-      cells.WriteCell(column.column, *row, out);
+  for_each_shown([&](const ReportEntry* handle, uint64_t copies) {
+    const ReportEntry& row = row_of(handle);
+    for (uint64_t copy = 0; copy < copies; ++copy) {
+      const uint64_t row_start = out.written();
+      bool first = true;
+      for (const ReportColumn& column : definition_.columns) {
+        if (!first) out.Put('\t');
+        first = false;
+        cells.WriteCell(column.column, row, out);
+      }
+      // An empty line ends the rows, so a row whose only cell is empty (a
+      // port column on an ICMP row), or a row of a report without columns,
+      // would end them early and turn the rest into the trailer.
+      if (out.written() == row_start) out.Put('-');
+      out.Put('\n');
     }
-    // An empty line ends the rows, so a row whose only cell is empty (a
-    // port column on an ICMP row), or a row of a report without columns,
-    // would end them early and turn the rest into the trailer.
-    if (out.written() == row_start) out.Put('-');
-    out.Put('\n');
-  }
+  });
 
   out.Put('\n');
   out.PutUnsigned(row_count);

@@ -12,6 +12,7 @@
 #include "entries/log_entry.h"
 #include "entries/options.h"
 #include "entries/report_definition.h"
+#include "entries/report_rows.h"
 #include "resolve/name_cache.h"
 
 namespace tnwk {
@@ -43,6 +44,9 @@ class ReportWriter {
   // reported on the diagnostics stream.
   int write_report(std::span<const ReportEntry* const> rows, uint64_t row_count,
                    uint64_t count_sum, const Counters& counters);
+  // The same for the rows of `rows` in list order, with its row_count and
+  // count_sum; reads compact rows one at a time.
+  int write_report(const ReportRows& rows, const Counters& counters);
 
   // The times of the last write_report.
   const CacheTimes& times() const { return times_; }
@@ -55,6 +59,18 @@ class ReportWriter {
       uint64_t row_limit);
 
  private:
+  // Calls `visit(row, copies)` for each shown row of `rows` (list order) and
+  // how many times in a row it is printed.
+  template <typename Rows, typename Multiplicity, typename Visit>
+  static void VisitShown(const Rows& rows, uint64_t row_skip,
+                         uint64_t row_limit, Multiplicity multiplicity,
+                         Visit visit);
+  // Everything after the cache steps: `for_each_shown(visit)` visits the
+  // shown rows as VisitShown does, and `row_of` gives the row of a handle.
+  template <typename ForEachShown, typename RowOf>
+  int Write(ForEachShown for_each_shown, RowOf row_of, uint64_t row_count,
+            uint64_t count_sum, const Counters& counters);
+
   void RunCacheSteps(std::span<const ReportEntry* const> shown);
   void WriteStatistics(const Counters& counters) const;
 

@@ -1,5 +1,6 @@
 #include "driver/report_stream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -11,17 +12,22 @@ void ReportStream::NoteFailure() {
   if (error_ == 0) error_ = errno != 0 ? errno : EIO;
 }
 
-void ReportStream::Put(std::string_view bytes) {
-  if (bytes.empty()) return;
-  written_ += bytes.size();
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+void ReportStream::Drain() {
+  if (used_ != 0 && std::fwrite(buffer_, 1, used_, file_) != used_) {
     NoteFailure();
   }
+  used_ = 0;
 }
 
-void ReportStream::Put(char c) {
-  ++written_;
-  if (std::fputc(static_cast<unsigned char>(c), file_) == EOF) NoteFailure();
+void ReportStream::Put(std::string_view bytes) {
+  written_ += bytes.size();
+  while (!bytes.empty()) {
+    if (used_ == sizeof buffer_) Drain();
+    const size_t n = std::min(bytes.size(), sizeof buffer_ - used_);
+    std::memcpy(buffer_ + used_, bytes.data(), n);
+    used_ += n;
+    bytes.remove_prefix(n);
+  }
 }
 
 void ReportStream::PutText(const char* text) {
@@ -57,6 +63,7 @@ void ReportStream::PutDouble(double value) {
 
 bool ReportStream::Flush() {
   errno = 0;
+  Drain();
   if (std::fflush(file_) != 0 || std::ferror(file_)) NoteFailure();
   return error_ == 0;
 }

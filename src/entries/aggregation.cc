@@ -28,72 +28,85 @@ void Aggregation::aggregate_entry(const LogEntry& entry) {
   }
   if (!summarize_) {
     if (packets == 0) return;
-    ReportEntry& row = new_row(entry, 1);
-    // The identical rows it stands for would have taken the next numbers.
-    row.multiplicity = packets;
+    // One row stands for the identical rows of the packets, which would
+    // have taken the next numbers.
+    new_row(entry, 1, packets);
     rows_->row_counter = SaturatingAdd(rows_->row_counter, packets - 1);
     rows_->row_count = SaturatingAdd(rows_->row_count, packets - 1);
     return;
   }
-  ReportEntry* row = index_.Find(entry);
+  ReportEntry* row = index_.Find(entry, *rows_);
   if (row == nullptr) {
-    index_.Add(&new_row(entry, entry.count));
+    new_row(entry, entry.count, 1);
+    index_.Add(rows_->rows_stored() - 1, staging_);
     return;
   }
-  Fold(*row, entry);
+  Fold(row, entry);
 }
 
-void Aggregation::Fold(ReportEntry& row, const LogEntry& entry) {
-  int64_t t = entry.local_time;
-  if (t >= row.latest) {
-    row.latest = t;
-    if (t <= row.earliest) row.earliest = t;
-  } else if (t <= row.earliest) {
-    row.earliest = t;
-  } else if (diag_.At(4) && std::strcmp(row.sname, entry.sname.c_str()) == 0) {
+void Aggregation::Fold(ReportEntry* row, const LogEntry& entry) {
+  const int64_t t = entry.local_time;
+  const int64_t earliest = rows_->earliest(row);
+  const int64_t latest = rows_->latest(row);
+  if (t >= latest) {
+    rows_->set_latest(row, t);
+    if (t <= earliest) rows_->set_earliest(row, t);
+  } else if (t <= earliest) {
+    rows_->set_earliest(row, t);
+  } else if (diag_.At(4) &&
+             std::strcmp(rows_->sname(row), entry.sname.c_str()) == 0) {
     // Lines of one file are expected in time order; a line between the
     // row's earliest and latest points at a clock or rotation problem.
-    char latest[64] = "";
+    char latest_text[64] = "";
     char now[64] = "";
-    clock_.FormatLocal(row.latest, "%b %d %H:%M:%S", latest, sizeof latest);
+    clock_.FormatLocal(latest, "%b %d %H:%M:%S", latest_text,
+                       sizeof latest_text);
     clock_.FormatLocal(t, "%b %d %H:%M:%S", now, sizeof now);
-    diag_.Log(4, "Timewarp in log file (%s > %s).\n", latest, now);
+    diag_.Log(4, "Timewarp in log file (%s > %s).\n", latest_text, now);
   }
-  row.count = SaturatingAdd(row.count, entry.count);
-  if (populate_full_) add_address_detail(entry, row.entry_no);
+  rows_->set_count(row, SaturatingAdd(rows_->count(row), entry.count));
+  if (populate_full_) add_address_detail(entry, rows_->entry_no(row));
 }
 
-ReportEntry& Aggregation::new_row(const LogEntry& entry, uint64_t count) {
-  ReportEntry& row = rows_->Allocate(entry);
+void Aggregation::new_row(const LogEntry& entry, uint64_t count,
+                          uint64_t multiplicity) {
+  // The row is put together in full, then stored as the table stores rows.
+  ReportEntry& row = staging_;
+  static_cast<EntryValues&>(row) = entry;
   row.entry_no = ++rows_->row_counter;
   row.count = count;
+  row.multiplicity = multiplicity;
   row.earliest = entry.local_time;
   row.latest = entry.local_time;
-  row.sname = Intern(entry.sname.c_str(), 0);
-  row.local_hostname = Intern(entry.local_hostname.c_str(), 1);
-  row.oob_prefix = Intern(entry.oob_prefix.c_str(), 2);
-  row.interface = Intern(entry.interface.c_str(), 3);
-  row.src_host = Intern(entry.src_host.c_str(), 4);
-  row.src_service = Intern(entry.src_service.c_str(), 5);
-  row.dst_host = Intern(entry.dst_host.c_str(), 6);
-  row.dst_service = Intern(entry.dst_service.c_str(), 7);
-  row.mac_saddr_str = Intern(entry.mac_saddr_str.c_str(), 8);
-  row.mac_daddr_str = Intern(entry.mac_daddr_str.c_str(), 9);
-  row.raw_mac = Intern(entry.raw_mac.c_str(), 10);
-  row.oob_in = Intern(entry.oob_in.c_str(), 11);
-  row.oob_out = Intern(entry.oob_out.c_str(), 12);
+  row.sname = Intern(entry.sname, RowField::kSname, 0);
+  row.local_hostname =
+      Intern(entry.local_hostname, RowField::kLocalHostname, 1);
+  row.oob_prefix = Intern(entry.oob_prefix, RowField::kOobPrefix, 2);
+  row.interface = Intern(entry.interface, RowField::kInterface, 3);
+  row.src_host = Intern(entry.src_host, RowField::kSrcHost, 4);
+  row.src_service = Intern(entry.src_service, RowField::kSrcService, 5);
+  row.dst_host = Intern(entry.dst_host, RowField::kDstHost, 6);
+  row.dst_service = Intern(entry.dst_service, RowField::kDstService, 7);
+  row.mac_saddr_str = Intern(entry.mac_saddr_str, RowField::kMacSaddrStr, 8);
+  row.mac_daddr_str = Intern(entry.mac_daddr_str, RowField::kMacDaddrStr, 9);
+  row.raw_mac = Intern(entry.raw_mac, RowField::kRawMac, 10);
+  row.oob_in = Intern(entry.oob_in, RowField::kOobIn, 11);
+  row.oob_out = Intern(entry.oob_out, RowField::kOobOut, 12);
   if (populate_full_) add_address_detail(entry, row.entry_no);
-  rows_->PushFront(&row);
+  rows_->AddRow(row);
   ++rows_->row_count;
-  return row;
 }
 
-const char* Aggregation::Intern(const char* text, int field) {
+template <size_t N>
+const char* Aggregation::Intern(const FixedText<N>& text, RowField field,
+                                int slot) {
+  // A compact table does not keep the texts the report never reads.
+  if (!rows_->layout().Stores(field) && rows_->layout().compact()) return "";
   // Consecutive rows mostly repeat the previous row's texts; a compare is
   // cheaper than the pool's hash lookup.
-  const char*& last = last_interned_[field];
-  if (last == nullptr || std::strcmp(last, text) != 0) {
-    last = rows_->texts().Intern(text);
+  const char*& last = last_interned_[slot];
+  if (last == nullptr || std::strcmp(last, text.c_str()) != 0) {
+    last = rows_->texts().Intern(text.c_str());
   }
   return last;
 }

@@ -38,13 +38,14 @@ class Aggregation final : public EntryAggregator {
   void aggregate_entry(const LogEntry& entry) override;
 
  private:
-  // Makes a row from `entry` with the given count and pushes it at the
-  // head of the list.
-  ReportEntry& new_row(const LogEntry& entry, uint64_t count);
+  // Makes a row from `entry` with the given count and multiplicity and
+  // pushes it at the head of the list; staging_ keeps its values.
+  void new_row(const LogEntry& entry, uint64_t count, uint64_t multiplicity);
   void add_address_detail(const LogEntry& entry, uint64_t entry_no);
-  void Fold(ReportEntry& row, const LogEntry& entry);
-  // The pool's copy of the text of row text field number `field`.
-  const char* Intern(const char* text, int field);
+  void Fold(ReportEntry* row, const LogEntry& entry);
+  // The pool's copy of a text of the new row; `slot` numbers the text field.
+  template <size_t N>
+  const char* Intern(const FixedText<N>& text, RowField field, int slot);
 
   bool summarize_;
   bool populate_full_;
@@ -52,6 +53,7 @@ class Aggregation final : public EntryAggregator {
   Counters* counters_;
   ReportRows* rows_;
   RowIndex index_;
+  ReportEntry staging_;
   const char* last_interned_[13] = {};
   const Clock& clock_;  // formats the time-warp message in local time
 };

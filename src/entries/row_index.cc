@@ -287,8 +287,19 @@ uint64_t RowKey::Hash(const LogEntry& entry, int mode) const {
   return HashValues(entry, mode);
 }
 
-ReportEntry* RowIndex::Find(const LogEntry& entry) const {
+RowIndex::RowIndex(const ReportDefinition& definition) : key_(definition) {
+  key_fields_.set(static_cast<size_t>(RowField::kOobFamily));
+  for (int column = 0; column < kColumnIdLimit; ++column) {
+    if (definition.IsColumnSelected(column)) {
+      key_fields_ |= FieldsOfColumn(column);
+    }
+  }
+}
+
+ReportEntry* RowIndex::Find(const LogEntry& entry,
+                            const ReportRows& rows) const {
   ReportEntry* best = nullptr;
+  uint32_t best_number = 0;
   // Rows of different families can all take the entry, since the row's
   // family decides how addresses compare; the walk would stop at the
   // newest of them.
@@ -300,25 +311,24 @@ ReportEntry* RowIndex::Find(const LogEntry& entry) const {
     size_t mask = table.capacity - 1;
     for (size_t i = tag & mask; table.slots[i].row != 0; i = (i + 1) & mask) {
       const Slot& slot = table.slots[i];
-      if (slot.tag != tag) continue;
-      ReportEntry* row = rows_[slot.row - 1];
-      if (key_.Matches(*row, entry) &&
-          (best == nullptr || row->entry_no > best->entry_no)) {
+      if (slot.tag != tag || slot.row <= best_number) continue;
+      ReportEntry* row = rows.RowAt(slot.row - 1);
+      if (key_.Matches(rows.Row(row, &scratch_, key_fields_, false), entry)) {
         best = row;
+        best_number = slot.row;
       }
     }
   }
   return best;
 }
 
-void RowIndex::Add(ReportEntry* row) {
-  Table& table = tables_[key_.ModeOf(row->oob_family)];
+void RowIndex::Add(size_t n, const ReportEntry& row) {
+  Table& table = tables_[key_.ModeOf(row.oob_family)];
   if ((table.used + 1) * 2 > table.capacity) {
     Resize(table, table.capacity == 0 ? 16 : table.capacity * 2);
   }
-  rows_.push_back(row);
-  Insert(table, static_cast<uint32_t>(key_.Hash(*row)),
-         static_cast<uint32_t>(rows_.size()));
+  Insert(table, static_cast<uint32_t>(key_.Hash(row)),
+         static_cast<uint32_t>(n + 1));
 }
 
 void RowIndex::Resize(Table& table, size_t capacity) {

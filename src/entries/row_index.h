@@ -9,6 +9,7 @@
 #include "entries/large_block.h"
 #include "entries/log_entry.h"
 #include "entries/report_definition.h"
+#include "entries/report_rows.h"
 
 namespace tnwk {
 
@@ -52,23 +53,24 @@ class RowKey {
 
 // Finds the row a summarized entry belongs to in constant expected time.
 // The result is the one the newest-first walk over all rows with
-// RowKey::Matches would find: the matching row with the highest entry_no.
+// RowKey::Matches would find: the matching row stored last.
 class RowIndex {
  public:
-  explicit RowIndex(const ReportDefinition& definition) : key_(definition) {}
+  explicit RowIndex(const ReportDefinition& definition);
 
-  // The newest row that takes `entry`, or nullptr.
-  ReportEntry* Find(const LogEntry& entry) const;
-  // Adds a row; its key fields must not change afterwards.
-  void Add(ReportEntry* row);
+  // The newest row of `rows` that takes `entry`, or nullptr.
+  ReportEntry* Find(const LogEntry& entry, const ReportRows& rows) const;
+  // Adds the row stored `n`th in the table (ReportRows::RowAt), whose
+  // values are `row`; its key fields must not change afterwards.
+  void Add(size_t n, const ReportEntry& row);
 
   const RowKey& key() const { return key_; }
 
  private:
   // Slots are kept small so that the table of a large report stays in
   // the cache as long as possible: the lower half of the hash (which also
-  // places the slot, tables never reaching 2^32 slots), and the position of
-  // the row in rows_ plus one (0 for an empty slot).
+  // places the slot, tables never reaching 2^32 slots), and the number of
+  // the row in the table plus one (0 for an empty slot).
   struct Slot {
     uint32_t tag = 0;
     uint32_t row = 0;
@@ -86,7 +88,10 @@ class RowIndex {
 
   RowKey key_;
   std::array<Table, RowKey::kModes> tables_;
-  std::vector<ReportEntry*> rows_;
+  // Where compact rows are unpacked to be compared, and the fields that
+  // matching reads.
+  mutable ReportEntry scratch_;
+  RowFieldSet key_fields_;
 };
 
 }  // namespace tnwk

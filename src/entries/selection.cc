@@ -250,6 +250,8 @@ void Selection::ApplyAddress(const SelectionCriterion& criterion,
 }
 
 bool Selection::select_entry(const LogEntry& entry) {
+  // Most reports select nothing: then no key needs clearing for each line.
+  if (definition_.criteria.empty()) return true;
   state_.fill(KeyState::kOpen);
   const uint8_t location_flags = options_.location_flags;
   for (const SelectionCriterion& criterion : definition_.criteria) {
@@ -337,17 +339,18 @@ void Selection::filter_rows(ReportRows* rows) const {
   std::deque<ReportEntry*> kept;
   uint64_t count_sum = 0;
   for (ReportEntry* row : rows->rows()) {
-    if (definition_.min_count != 0 && row->count < definition_.min_count) {
+    const uint64_t count = rows->count(row);
+    if (definition_.min_count != 0 && count < definition_.min_count) {
       continue;
     }
-    if (definition_.max_count != 0 && row->count > definition_.max_count) {
+    if (definition_.max_count != 0 && count > definition_.max_count) {
       continue;
     }
-    if (max_earliest != 0 && row->earliest > max_earliest) continue;
-    if (min_latest != 0 && row->latest < min_latest) continue;
+    if (max_earliest != 0 && rows->earliest(row) > max_earliest) continue;
+    if (min_latest != 0 && rows->latest(row) < min_latest) continue;
     // The kept rows end up in the reverse of their old order, oldest first.
     kept.push_front(row);
-    count_sum = SaturatingAdd(count_sum, row->count);
+    count_sum = SaturatingAdd(count_sum, count);
   }
   rows->row_count = kept.size();
   rows->count_sum = count_sum;

@@ -182,16 +182,19 @@ bool compare_rows(const ReportEntry& a, const ReportEntry& b, int sort_key,
   return descending ? order < 0 : order > 0;
 }
 
-void sort_rows(std::deque<ReportEntry*>& rows, int sort_key, bool descending,
-               const Diagnostics& diag) {
+namespace {
+
+// One stable pass over `rows`; `after(a, b)` tells whether a must come after
+// b. Runs of k rows are merged pairwise until one walk makes at most one
+// merge. A row of the second run only overtakes one of the first run when
+// `after` says the first must come after it, which keeps equal rows in their
+// order.
+template <typename After>
+void MergeSort(std::deque<ReportEntry*>& rows, After after) {
   const size_t n = rows.size();
   if (n == 0) return;
   std::vector<ReportEntry*> from(rows.begin(), rows.end());
   std::vector<ReportEntry*> to(n);
-  // Runs of k rows are merged pairwise until one walk makes at most one
-  // merge. A row of the second run only overtakes one of the first run when
-  // compare_rows says the first must come after it, which keeps equal rows
-  // in their order.
   for (size_t k = 1;; k *= 2) {
     size_t merges = 0;
     size_t out = 0;
@@ -205,8 +208,7 @@ void sort_rows(std::deque<ReportEntry*>& rows, int sort_key, bool descending,
           to[out++] = from[q++];
         } else if (q == q_end) {
           to[out++] = from[p++];
-        } else if (compare_rows(*from[p], *from[q], sort_key, descending,
-                                diag)) {
+        } else if (after(from[p], from[q])) {
           to[out++] = from[q++];
         } else {
           to[out++] = from[p++];
@@ -220,12 +222,33 @@ void sort_rows(std::deque<ReportEntry*>& rows, int sort_key, bool descending,
   rows.assign(from.begin(), from.end());
 }
 
+}  // namespace
+
+void sort_rows(std::deque<ReportEntry*>& rows, int sort_key, bool descending,
+               const Diagnostics& diag) {
+  MergeSort(rows, [&](const ReportEntry* a, const ReportEntry* b) {
+    return compare_rows(*a, *b, sort_key, descending, diag);
+  });
+}
+
 void SortReportRows(ReportRows* rows, const ReportDefinition& definition,
                     const Diagnostics& diag) {
   diag.Log(1, "Sorting data\n");
+  // Compact rows are compared on the fields of the pass only, unpacked.
+  ReportEntry left, right;
   for (const SortField& field : definition.sort_fields) {
     if (field.position == kSortPlaceholderPosition) break;
-    sort_rows(rows->mutable_rows(), field.sort, field.descending != 0, diag);
+    if (!rows->layout().compact()) {
+      sort_rows(rows->mutable_rows(), field.sort, field.descending != 0, diag);
+    } else {
+      const RowFieldSet fields = FieldsOfSort(field.sort);
+      MergeSort(rows->mutable_rows(),
+                [&](const ReportEntry* a, const ReportEntry* b) {
+                  return compare_rows(rows->Row(a, &left, fields),
+                                      rows->Row(b, &right, fields), field.sort,
+                                      field.descending != 0, diag);
+                });
+    }
     diag.Log(5, ".");
   }
   diag.Log(5, "\n");

@@ -26,9 +26,14 @@ int64_t DialectParser::SetLocalTime(int year, int month, int day, int hour,
   const DateKey key{
       year < 0 ? clock().Now() : 0, year, month, day, hour, minute, second};
   if (!(date_cached_ && key == date_key_)) {
+    if (year < 0 && !(now_cached_ && now_instant_ == key.now)) {
+      now_ = BreakDownNow(clock(), key.now);
+      now_instant_ = key.now;
+      now_cached_ = true;
+    }
     date_time_ =
         year < 0
-            ? SyslogTime(clock(), month, day, hour, minute, second)
+            ? SyslogTime(clock(), now_, month, day, hour, minute, second)
             : CalendarTime(clock(), year, month + 1, day, hour, minute, second);
     date_key_ = key;
     date_cached_ = true;

@@ -8,6 +8,7 @@
 #include "base/clock.h"
 #include "base/diagnostics.h"
 #include "entries/log_entry.h"
+#include "parsers/syslog_time.h"
 
 namespace tnwk {
 
@@ -123,6 +124,10 @@ class DialectParser {
   bool date_cached_ = false;
   DateKey date_key_{};
   int64_t date_time_ = 0;
+  // The present of the last syslog date, broken down.
+  bool now_cached_ = false;
+  int64_t now_instant_ = 0;
+  SyslogNow now_;
   char token_[kTokenSize];
 };
 

@@ -19,6 +19,7 @@
 //     outcome of one list.
 #include "parsers/netfilter_parser.h"
 
+#include <bit>
 #include <cstring>
 #include <ctime>
 #include <string_view>
@@ -299,7 +300,8 @@ void NetfilterParser::Scan(const unsigned char* line) {
         continue;
       }
       "MACPROTO=" [0-9A-Fa-f]+ {
-        e.oob_protocol = static_cast<uint16_t>(CheckedStrtoul(text() + 9, 16));
+        e.oob_protocol =
+            static_cast<uint16_t>(CheckedStrtoul(view().substr(9), 16));
         continue;
       }
       "TUNNEL=" IPV4 "->" IPV4 {
@@ -343,10 +345,10 @@ void NetfilterParser::Scan(const unsigned char* line) {
       // to the transport header.
       "LEN=" NUM {
         if (condition_ != NetfilterCondition::IP_HEADER) {
-          e.udp_len = static_cast<uint16_t>(CheckedAtol(text() + 4));
+          e.udp_len = static_cast<uint16_t>(CheckedAtol(view().substr(4)));
           continue;
         }
-        const unsigned long length = CheckedStrtoul(text() + 4, 0);
+        const unsigned long length = CheckedStrtoul(view().substr(4), 0);
         if (e.oob_family == kFamilyIpv4) {
           e.ip_totlen = static_cast<uint16_t>(length);
         } else {
@@ -355,23 +357,23 @@ void NetfilterParser::Scan(const unsigned char* line) {
         continue;
       }
       "TOS=" HEXNUM {
-        e.ip_tos |= static_cast<uint8_t>(CheckedStrtol(text() + 4, 0));
+        e.ip_tos |= static_cast<uint8_t>(CheckedStrtol(view().substr(4), 0));
         continue;
       }
       "PREC=" HEXNUM {
-        e.ip_tos |= static_cast<uint8_t>(CheckedStrtol(text() + 5, 0));
+        e.ip_tos |= static_cast<uint8_t>(CheckedStrtol(view().substr(5), 0));
         continue;
       }
       "TTL=" NUM {
-        e.ip_ttl = static_cast<uint8_t>(CheckedAtoi(text() + 4));
+        e.ip_ttl = static_cast<uint8_t>(CheckedAtoi(view().substr(4)));
         continue;
       }
       // ID= likewise: the IP header's, or the ICMP echo's.
       "ID=" NUM {
         if (condition_ == NetfilterCondition::IP_HEADER) {
-          e.ip_id = static_cast<uint16_t>(CheckedStrtoul(text() + 3, 0));
+          e.ip_id = static_cast<uint16_t>(CheckedStrtoul(view().substr(3), 0));
         } else {
-          e.icmp_echoid = static_cast<uint16_t>(CheckedAtoi(text() + 3));
+          e.icmp_echoid = static_cast<uint16_t>(CheckedAtoi(view().substr(3)));
         }
         continue;
       }
@@ -385,7 +387,7 @@ void NetfilterParser::Scan(const unsigned char* line) {
         continue;
       }
       "FRAG:" NUM {
-        e.ip_fragoff |= static_cast<uint16_t>(CheckedAtoi(text() + 5));
+        e.ip_fragoff |= static_cast<uint16_t>(CheckedAtoi(view().substr(5)));
         continue;
       }
       "PROTO=" (NUM | "TCP" | "UDP" | "UDPLITE" | "ICMP" | "ICMPv6" | "AH"
@@ -400,17 +402,17 @@ void NetfilterParser::Scan(const unsigned char* line) {
 
       // Transport header.
       "TYPE=" NUM {
-        e.icmp_type = static_cast<uint8_t>(CheckedAtoi(text() + 5));
+        e.icmp_type = static_cast<uint8_t>(CheckedAtoi(view().substr(5)));
         parse_status_ |= kNetfilterType;
         continue;
       }
       "CODE=" NUM {
         condition_ = NetfilterCondition::ICMP_INNER;
-        e.icmp_code = static_cast<uint8_t>(CheckedAtoi(text() + 5));
+        e.icmp_code = static_cast<uint8_t>(CheckedAtoi(view().substr(5)));
         continue;
       }
       "SEQ=" NUM {
-        const unsigned long seq = CheckedStrtoul(text() + 4, 0);
+        const unsigned long seq = CheckedStrtoul(view().substr(4), 0);
         if (e.ip_protocol == 6) {
           e.tcp_seq = static_cast<uint32_t>(seq);
         } else {
@@ -419,28 +421,29 @@ void NetfilterParser::Scan(const unsigned char* line) {
         continue;
       }
       "ACK=" NUM {
-        e.tcp_ackseq = static_cast<uint32_t>(CheckedStrtoul(text() + 4, 0));
+        e.tcp_ackseq =
+            static_cast<uint32_t>(CheckedStrtoul(view().substr(4), 0));
         continue;
       }
       "SPT=" [0-9]{1,5} {
-        e.sport = static_cast<uint32_t>(CheckedAtol(text() + 4));
+        e.sport = static_cast<uint32_t>(CheckedAtol(view().substr(4)));
         parse_status_ |= kNetfilterSpt;
         continue;
       }
       "DPT=" [0-9]{1,5} {
-        e.dport = static_cast<uint32_t>(CheckedAtol(text() + 4));
+        e.dport = static_cast<uint32_t>(CheckedAtol(view().substr(4)));
         parse_status_ |= kNetfilterDpt;
         continue;
       }
       "WINDOW=" NUM {
-        e.tcp_window = static_cast<uint16_t>(CheckedAtol(text() + 7));
+        e.tcp_window = static_cast<uint16_t>(CheckedAtol(view().substr(7)));
         continue;
       }
       "RES=" HEXNUM {
         continue;
       }
       "URGP=" NUM {
-        e.tcp_urgp = static_cast<uint16_t>(CheckedAtol(text() + 5));
+        e.tcp_urgp = static_cast<uint16_t>(CheckedAtol(view().substr(5)));
         continue;
       }
       "URG" {
@@ -476,7 +479,8 @@ void NetfilterParser::Scan(const unsigned char* line) {
         continue;
       }
       "SPI=" HEXNUM {
-        e.ahesp_spi = static_cast<uint32_t>(CheckedStrtoul(text() + 4, 0));
+        e.ahesp_spi =
+            static_cast<uint32_t>(CheckedStrtoul(view().substr(4), 0));
         continue;
       }
       "GATEWAY=" IPV4 {
@@ -486,19 +490,20 @@ void NetfilterParser::Scan(const unsigned char* line) {
         continue;
       }
       "MTU=" NUM {
-        e.icmp_fragmtu = static_cast<uint16_t>(CheckedAtoi(text() + 4));
+        e.icmp_fragmtu = static_cast<uint16_t>(CheckedAtoi(view().substr(4)));
         continue;
       }
       "TC=" NUM {
-        e.ip_tos |= static_cast<uint8_t>(CheckedStrtol(text() + 3, 0));
+        e.ip_tos |= static_cast<uint8_t>(CheckedStrtol(view().substr(3), 0));
         continue;
       }
       "HOPLIMIT=" NUM {
-        e.ip_ttl = static_cast<uint8_t>(CheckedAtoi(text() + 9));
+        e.ip_ttl = static_cast<uint8_t>(CheckedAtoi(view().substr(9)));
         continue;
       }
       "FLOWLBL=" NUM {
-        e.ip6_flowlabel = static_cast<uint32_t>(CheckedStrtoul(text() + 8, 0));
+        e.ip6_flowlabel =
+            static_cast<uint32_t>(CheckedStrtoul(view().substr(8), 0));
         continue;
       }
       "PARAMETER=" NUM {
@@ -508,7 +513,8 @@ void NetfilterParser::Scan(const unsigned char* line) {
         continue;
       }
       "MARK=" HEXNUM {
-        e.oob_mark = static_cast<uint32_t>(CheckedStrtoul(text() + 5, 16));
+        e.oob_mark =
+            static_cast<uint32_t>(CheckedStrtoul(view().substr(5), 16));
         continue;
       }
       "UID=" NUM {
@@ -533,7 +539,8 @@ void NetfilterParser::Scan(const unsigned char* line) {
             YYCURSOR - token == 2 && token[0] == 'I' && token[1] == 'D') {
           if (const unsigned char* end = MatchHexId(token)) {
             YYCURSOR = end;
-            e.ip_id = static_cast<uint16_t>(CheckedStrtoul(text() + 3, 16));
+            e.ip_id =
+                static_cast<uint16_t>(CheckedStrtoul(view().substr(3), 16));
             continue;
           }
         }

@@ -45,21 +45,30 @@ int64_t CalendarTime(const Clock& clock, int year, int month, int day, int hour,
   return clock.MakeTime(&tm);
 }
 
+SyslogNow BreakDownNow(const Clock& clock, int64_t now) {
+  SyslogNow result;
+  clock.LocalTime(now, &result.tm);
+  std::tm copy = result.tm;
+  result.time = clock.MakeTime(&copy);
+  return result;
+}
+
 int64_t SyslogTime(const Clock& clock, int month, int day, int hour, int minute,
                    int second) {
-  std::tm now_tm{};
-  clock.LocalTime(clock.Now(), &now_tm);
-  std::tm now_copy = now_tm;
-  const int64_t now = clock.MakeTime(&now_copy);
+  return SyslogTime(clock, BreakDownNow(clock, clock.Now()), month, day, hour,
+                    minute, second);
+}
 
-  std::tm logged = Breakdown(now_tm.tm_year, month, day, hour, minute, second);
+int64_t SyslogTime(const Clock& clock, const SyslogNow& now, int month, int day,
+                   int hour, int minute, int second) {
+  std::tm logged = Breakdown(now.tm.tm_year, month, day, hour, minute, second);
   int64_t t = clock.MakeTime(&logged);
-  if (t > now) {
+  if (t > now.time) {
     // Rebuild from the logged fields rather than from the breakdown mktime
     // just normalised: that one carries this year's daylight-saving flag and
     // has already turned "Feb 29" of a common year into "Mar 1".
     std::tm previous =
-        Breakdown(now_tm.tm_year - 1, month, day, hour, minute, second);
+        Breakdown(now.tm.tm_year - 1, month, day, hour, minute, second);
     t = clock.MakeTime(&previous);
   }
   return t;

@@ -2,6 +2,7 @@
 #define TNWK_PARSERS_SYSLOG_TIME_H_
 
 #include <cstdint>
+#include <ctime>
 #include <string_view>
 
 #include "base/clock.h"
@@ -26,6 +27,18 @@ int64_t set_syslog_time(LogEntry& entry, const Clock& clock,
 // without touching an entry.
 int64_t SyslogTime(const Clock& clock, int month, int day, int hour, int minute,
                    int second);
+
+// The present instant `now` as the date builder reads it: its local calendar
+// breakdown and the mktime of that breakdown. Lines come many to a second,
+// so a parser keeps it while the clock shows the same second.
+struct SyslogNow {
+  std::tm tm{};
+  int64_t time = 0;
+};
+SyslogNow BreakDownNow(const Clock& clock, int64_t now);
+// SyslogTime against a present broken down by BreakDownNow.
+int64_t SyslogTime(const Clock& clock, const SyslogNow& now, int month, int day,
+                   int hour, int minute, int second);
 
 // Local calendar time with a year (the year as written, month 1 to 12; out
 // of range fields are normalised as mktime does) to seconds.

@@ -6,6 +6,8 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
 #include <string>
 
 #include "test_support.h"
@@ -86,6 +88,70 @@ TEST(AddressParser, TextOutputIsOptional) {
   EXPECT_EQ(parse_ip_address(kFamilyIpv4, "1.2.3.4", &v4, v6, nullptr, diag),
             0);
   EXPECT_EQ(v4, htonl(0x01020304));
+}
+
+// IPv4 addresses are read without the C library in their common form; any
+// text must still come out as inet_aton reads it.
+TEST(AddressParser, Ipv4AgreesWithTheCLibraryOnRandomTexts) {
+  const std::string alphabet = "0123456789..x \t";
+  std::mt19937 random(7);
+  Diagnostics quiet;
+  for (int round = 0; round < 100000; ++round) {
+    std::string text;
+    if (round % 2 == 0) {
+      const size_t length = random() % 18;
+      for (size_t i = 0; i < length; ++i) {
+        text += alphabet[random() % alphabet.size()];
+      }
+    } else {
+      // Mostly dotted quads, some with leading zeros, large parts or a tail.
+      for (int part = 0; part < 4; ++part) {
+        if (part > 0) text += '.';
+        if (random() % 8 == 0) text += '0';
+        text += std::to_string(random() % (random() % 4 == 0 ? 1000 : 256));
+      }
+      if (random() % 4 == 0) text += alphabet[random() % alphabet.size()];
+    }
+    SCOPED_TRACE("\"" + text + "\"");
+    in_addr expected{};
+    const int c_result = inet_aton(text.c_str(), &expected);
+    uint32_t v4 = 0;
+    uint8_t v6[16];
+    EXPECT_EQ(
+        parse_ip_address(kFamilyIpv4, text.c_str(), &v4, v6, nullptr, quiet),
+        c_result != 0 ? 0 : 1);
+    if (c_result != 0) {
+      EXPECT_EQ(v4, expected.s_addr);
+    }
+  }
+}
+
+// IPv6 texts are written without the C library; every address must still
+// come out in inet_ntop's canonical form.
+TEST(AddressParser, Ipv6TextAgreesWithTheCLibraryOnRandomAddresses) {
+  std::mt19937 random(11);
+  Diagnostics quiet;
+  for (int round = 0; round < 100000; ++round) {
+    uint8_t address[16];
+    for (int i = 0; i < 16; i += 2) {
+      // Mostly zero groups, so that runs of every length and position occur.
+      const unsigned kind = random() % 8;
+      const unsigned word = kind < 4    ? 0
+                            : kind == 4 ? 0xffff
+                                        : random() % 0x10000;
+      address[i] = static_cast<uint8_t>(word >> 8);
+      address[i + 1] = static_cast<uint8_t>(word);
+    }
+    char expected[INET6_ADDRSTRLEN];
+    ASSERT_NE(inet_ntop(AF_INET6, address, expected, sizeof expected), nullptr);
+    SCOPED_TRACE(expected);
+    uint32_t v4 = 0;
+    uint8_t v6[16];
+    char text[kAddressTextSize];
+    ASSERT_EQ(parse_ip_address(kFamilyIpv6, expected, &v4, v6, text, quiet), 0);
+    EXPECT_STREQ(text, expected);
+    EXPECT_EQ(std::memcmp(v6, address, 16), 0);
+  }
 }
 
 }  // namespace
