@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <iterator>
 #include <utility>
@@ -91,7 +92,12 @@ uint64_t CompiledAtoms(const char* pattern) {
         break;
       case '[': {
         const char* end = SkipBracket(p);
-        if (end == nullptr) return 0;  // the library rejects it
+        // An unclosed bracket is rejected, but only once the library has
+        // compiled what comes before it: count that and stop here.
+        if (end == nullptr) {
+          p = p + std::strlen(p) - 1;
+          break;
+        }
         p = end;
         add(1);
         break;
