@@ -37,13 +37,6 @@ const std::array<Dialect, kDialectCount> kDialects = {{
 }};
 // clang-format on
 
-const Dialect* DialectByBit(uint32_t bit) {
-  for (const Dialect& d : kDialects) {
-    if (d.bit == bit) return &d;
-  }
-  return nullptr;
-}
-
 const Dialect* DialectByLetter(char letter) {
   for (const Dialect& d : kDialects) {
     if (d.letter == letter) return &d;

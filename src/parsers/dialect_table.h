@@ -33,8 +33,6 @@ inline constexpr size_t kDialectCount = 9;
 // parser is disabled.
 extern const std::array<Dialect, kDialectCount> kDialects;
 
-// The dialect whose enabled_parsers bit is `bit`, or null.
-const Dialect* DialectByBit(uint32_t bit);
 // The dialect whose -P letter is `letter`, or null.
 const Dialect* DialectByLetter(char letter);
 

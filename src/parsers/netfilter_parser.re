@@ -19,7 +19,6 @@
 //     outcome of one list.
 #include "parsers/netfilter_parser.h"
 
-#include <bit>
 #include <cstring>
 #include <ctime>
 #include <string_view>
