@@ -58,6 +58,10 @@ struct AddressBlock {
 int ParseAddressInto(uint16_t family, const char* text, AddressBlock* block,
                      const Diagnostics& diag);
 
+// The port value of a line that gave no port: one past the highest port, so
+// it is no port to name and no port criterion's range holds it by accident.
+inline constexpr uint32_t kNoPort = 65536;
+
 // Every field of a log entry that is not free text, in record order. Both
 // LogEntry and ReportEntry carry these, so a row is made by plain copy.
 struct EntryValues {
@@ -67,9 +71,9 @@ struct EntryValues {
   uint16_t ip_totlen = 0;
   uint16_t oob_family = kFamilyIpv4;
   AddressBlock ip_saddr;
-  uint32_t sport = 65536;  // 65536: the line gave no port
+  uint32_t sport = kNoPort;
   AddressBlock ip_daddr;
-  uint32_t dport = 65536;
+  uint32_t dport = kNoPort;
   uint8_t tcp_flags = 0;  // 0x80: flags unknown
   uint64_t count = 0;
   uint16_t oob_protocol = 0;
