@@ -140,4 +140,18 @@ int parse_ip_address(uint16_t family, const char* text, uint32_t* ipv4_out,
   return 1;
 }
 
+size_t FormatDottedQuad(uint32_t v4, char* out) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&v4);
+  char* p = out;
+  for (int i = 0; i < 4; ++i) {
+    if (i != 0) *p++ = '.';
+    const unsigned v = bytes[i];
+    if (v >= 100) *p++ = static_cast<char>('0' + v / 100);
+    if (v >= 10) *p++ = static_cast<char>('0' + v / 10 % 10);
+    *p++ = static_cast<char>('0' + v % 10);
+  }
+  *p = '\0';
+  return static_cast<size_t>(p - out);
+}
+
 }  // namespace tnwk

@@ -1,6 +1,7 @@
 #ifndef TNWK_BASE_ADDRESS_PARSER_H_
 #define TNWK_BASE_ADDRESS_PARSER_H_
 
+#include <cstddef>
 #include <cstdint>
 
 #include "base/diagnostics.h"
@@ -21,6 +22,11 @@ inline constexpr int kAddressTextSize = 46;
 int parse_ip_address(uint16_t family, const char* text, uint32_t* ipv4_out,
                      uint8_t* ipv6_out, char* text_out,
                      const Diagnostics& diag);
+
+// Writes the dotted quad of `v4` (network byte order) into `out` (at least
+// 16 bytes), terminated, and returns its length. The one IPv4 formatter:
+// every dotted quad the program prints comes from here.
+size_t FormatDottedQuad(uint32_t v4, char* out);
 
 }  // namespace tnwk
 

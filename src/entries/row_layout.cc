@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "base/address_parser.h"
 #include "entries/field_keywords.h"
 
 namespace tnwk {
@@ -131,20 +132,6 @@ inline void CopyField(unsigned char* to, const unsigned char* from,
 
 RowFieldPlace PlaceOf(RowField field) {
   return Places()[static_cast<size_t>(field)];
-}
-
-size_t FormatDottedQuad(uint32_t v4, char* out) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&v4);
-  char* p = out;
-  for (int i = 0; i < 4; ++i) {
-    if (i != 0) *p++ = '.';
-    const unsigned v = bytes[i];
-    if (v >= 100) *p++ = static_cast<char>('0' + v / 100);
-    if (v >= 10) *p++ = static_cast<char>('0' + v / 10 % 10);
-    *p++ = static_cast<char>('0' + v % 10);
-  }
-  *p = '\0';
-  return static_cast<size_t>(p - out);
 }
 
 RowFieldSet FieldsOfColumn(int column) {

@@ -159,10 +159,6 @@ struct RowFieldPlace {
 };
 RowFieldPlace PlaceOf(RowField field);
 
-// Writes the dotted quad of `v4` (network byte order) into `out` (at least
-// 16 bytes) and returns its length.
-size_t FormatDottedQuad(uint32_t v4, char* out);
-
 }  // namespace tnwk
 
 #endif  // TNWK_ENTRIES_ROW_LAYOUT_H_
