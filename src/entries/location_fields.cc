@@ -2,61 +2,60 @@
 
 namespace tnwk {
 
-LocationKind KindOfLocationField(LocationField field) {
-  switch (field) {
-    case kLocMetroCode:
-    case kLocAccuracyRadius:
-    case kLocAutonomousSystemNumber:
-      return LocationKind::kNumber;
-    case kLocLatitude:
-    case kLocLongitude:
-      return LocationKind::kDouble;
-    case kLocIsAnonymousProxy:
-    case kLocIsSatelliteProvider:
-    case kLocIsInEuropeanUnion:
-      return LocationKind::kYesNo;
-    default:
-      return LocationKind::kText;
-  }
-}
+namespace {
+
+using K = LocationKind;
+
+// By LocationField.
+constexpr LocationKind kKinds[kLocationFieldCount] = {
+    K::kText,   K::kText,  K::kText,   K::kText,   K::kText, K::kText,
+    K::kText,   K::kText,  K::kText,   K::kNumber, K::kText, K::kNumber,
+    K::kText,   K::kText,  K::kYesNo,  K::kYesNo,  K::kText, K::kDouble,
+    K::kDouble, K::kYesNo, K::kNumber, K::kText,
+};
+
+// The location record's member of each text field, by LocationField;
+// nullptr for the other fields and the AS organization.
+constexpr FixedText<128> LocationRecord::*kTexts[kLocationFieldCount] = {
+    &LocationRecord::continent_code,
+    &LocationRecord::continent_name,
+    &LocationRecord::country_iso_code,
+    &LocationRecord::country_name,
+    &LocationRecord::subdivision_1_iso_code,
+    &LocationRecord::subdivision_1_name,
+    &LocationRecord::subdivision_2_iso_code,
+    &LocationRecord::subdivision_2_name,
+    &LocationRecord::city_name,
+    nullptr,
+    &LocationRecord::time_zone,
+    nullptr,
+    &LocationRecord::registered_country_geoname_id,
+    &LocationRecord::represented_country_geoname_id,
+    nullptr,
+    nullptr,
+    &LocationRecord::postal_code,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+}  // namespace
+
+LocationKind KindOfLocationField(LocationField field) { return kKinds[field]; }
 
 const char* LocationText(const EntryValues& values, bool source,
                          LocationField field) {
-  const LocationRecord& loc =
-      source ? *values.src_location : *values.dst_location;
-  switch (field) {
-    case kLocContinentCode:
-      return loc.continent_code.c_str();
-    case kLocContinentName:
-      return loc.continent_name.c_str();
-    case kLocCountryIsoCode:
-      return loc.country_iso_code.c_str();
-    case kLocCountryName:
-      return loc.country_name.c_str();
-    case kLocSubdivision1IsoCode:
-      return loc.subdivision_1_iso_code.c_str();
-    case kLocSubdivision1Name:
-      return loc.subdivision_1_name.c_str();
-    case kLocSubdivision2IsoCode:
-      return loc.subdivision_2_iso_code.c_str();
-    case kLocSubdivision2Name:
-      return loc.subdivision_2_name.c_str();
-    case kLocCityName:
-      return loc.city_name.c_str();
-    case kLocTimeZone:
-      return loc.time_zone.c_str();
-    case kLocRegisteredCountryGeonameId:
-      return loc.registered_country_geoname_id.c_str();
-    case kLocRepresentedCountryGeonameId:
-      return loc.represented_country_geoname_id.c_str();
-    case kLocPostalCode:
-      return loc.postal_code.c_str();
-    case kLocAutonomousSystemOrganization:
-      return (source ? *values.src_asn : *values.dst_asn)
-          .autonomous_system_organization.c_str();
-    default:
-      return "";
+  if (field == kLocAutonomousSystemOrganization) {
+    return (source ? *values.src_asn : *values.dst_asn)
+        .autonomous_system_organization.c_str();
   }
+  const auto member = kTexts[field];
+  if (member == nullptr) return "";
+  const LocationRecord& location =
+      source ? *values.src_location : *values.dst_location;
+  return (location.*member).c_str();
 }
 
 uint64_t LocationNumber(const EntryValues& values, bool source,

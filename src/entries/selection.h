@@ -54,6 +54,9 @@ class Selection final : public EntrySelector {
   // Applies a location or AS criterion; false when it excludes the entry.
   bool ApplyLocation(const SelectionCriterion& criterion,
                      const LogEntry& entry);
+  // Applies a criterion on a field of the entry itself; false when it
+  // excludes the entry.
+  bool ApplyField(const SelectionCriterion& criterion, const LogEntry& entry);
   void ApplyAddress(const SelectionCriterion& criterion, uint16_t family,
                     uint32_t v4, const uint8_t* v6);
   bool Ignored(const SelectionCriterion& criterion) const;
