@@ -187,9 +187,9 @@ RowIndex::RowIndex(const ReportDefinition& definition) : key_(definition) {
   }
 }
 
-ReportEntry* RowIndex::Find(const LogEntry& entry,
-                            const ReportRows& rows) const {
-  ReportEntry* best = nullptr;
+std::optional<RowRef> RowIndex::Find(const LogEntry& entry,
+                                     const ReportRows& rows) const {
+  std::optional<RowRef> best;
   uint32_t best_number = 0;
   // Rows of different families can all take the entry, since the row's
   // family decides how addresses compare; the walk would stop at the
@@ -203,7 +203,7 @@ ReportEntry* RowIndex::Find(const LogEntry& entry,
     for (size_t i = tag & mask; table.slots[i].row != 0; i = (i + 1) & mask) {
       const Slot& slot = table.slots[i];
       if (slot.tag != tag || slot.row <= best_number) continue;
-      ReportEntry* row = rows.RowAt(slot.row - 1);
+      const RowRef row = rows.RowAt(slot.row - 1);
       if (key_.Matches(rows.Row(row, &scratch_, key_fields_, false), entry)) {
         best = row;
         best_number = slot.row;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "entries/field_keywords.h"
@@ -59,8 +60,9 @@ class RowIndex {
  public:
   explicit RowIndex(const ReportDefinition& definition);
 
-  // The newest row of `rows` that takes `entry`, or nullptr.
-  ReportEntry* Find(const LogEntry& entry, const ReportRows& rows) const;
+  // The newest row of `rows` that takes `entry`, if any.
+  std::optional<RowRef> Find(const LogEntry& entry,
+                             const ReportRows& rows) const;
   // Adds the row stored `n`th in the table (ReportRows::RowAt), whose
   // values are `row`; its key fields must not change afterwards.
   void Add(size_t n, const ReportEntry& row);

@@ -101,12 +101,20 @@ RowFieldSet FieldsOfSort(int sort_key) {
   return set;
 }
 
+RowLayout::RowLayout() : row_bytes_(sizeof(ReportEntry)) {
+  stored_.set();
+  for (size_t i = 0; i < kRowFieldCount; ++i) {
+    offsets_[i] = PlaceOf(static_cast<RowField>(i)).offset;
+  }
+}
+
 RowLayout::RowLayout(const ReportDefinition& definition, const Options& options,
                      bool timewarp_messages) {
   // The cache steps read the shown rows through the name cache, which may
   // read any field: such runs keep whole records.
   if ((options.cache_flags &
        (kCachePopulate | kCacheUpdHosts | kCachePopulateFull)) != 0) {
+    *this = RowLayout();
     return;
   }
   compact_ = true;

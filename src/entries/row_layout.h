@@ -34,8 +34,8 @@ RowFieldSet FieldsOfSort(int sort_key);
 // of `side` that holds the IPv6 value and the text.
 class RowLayout {
  public:
-  // Whole ReportEntry records.
-  RowLayout() = default;
+  // Whole ReportEntry records, which store every field.
+  RowLayout();
   // Compact records for `definition` under `options`. `timewarp_messages`
   // tells whether summarizing reads the rows' source names (the time-warp
   // message). Runs that fill the name cache keep whole records: the cache
@@ -44,13 +44,14 @@ class RowLayout {
             bool timewarp_messages);
 
   bool compact() const { return compact_; }
-  // Bytes of one compact record.
+  // Bytes of one record.
   size_t row_bytes() const { return row_bytes_; }
   bool Stores(RowField field) const {
     return stored_[static_cast<size_t>(field)];
   }
 
-  // Where the compact record keeps a fixed-size field (not an address).
+  // Where the record keeps a stored fixed-size field (not an address of a
+  // compact record).
   size_t OffsetOf(RowField field) const {
     return offsets_[static_cast<size_t>(field)];
   }

@@ -183,9 +183,9 @@ void Selection::filter_rows(ReportRows* rows) const {
   if (!summarize_) return;
   const int64_t max_earliest = static_cast<int64_t>(definition_.max_earliest);
   const int64_t min_latest = static_cast<int64_t>(definition_.min_latest);
-  std::deque<ReportEntry*> kept;
+  std::deque<RowRef> kept;
   uint64_t count_sum = 0;
-  for (ReportEntry* row : rows->rows()) {
+  for (RowRef row : rows->rows()) {
     const uint64_t count = rows->count(row);
     if (definition_.min_count != 0 && count < definition_.min_count) {
       continue;
@@ -199,7 +199,6 @@ void Selection::filter_rows(ReportRows* rows) const {
     kept.push_front(row);
     count_sum = SaturatingAdd(count_sum, count);
   }
-  rows->row_count = kept.size();
   rows->count_sum = count_sum;
   rows->mutable_rows().swap(kept);
 }

@@ -42,8 +42,8 @@ class Selection final : public EntrySelector {
 
   // The end-of-input filter; does nothing without "summarize". Keeps the
   // rows within the aggregate limits (each limit 0 = none), reverses their
-  // order (the list then runs oldest first), and sets row_count and
-  // count_sum to the number and the total count of the kept rows.
+  // order (the list then runs oldest first), and sets count_sum to the
+  // total count of the kept rows.
   void filter_rows(ReportRows* rows) const;
 
  private:

@@ -112,11 +112,11 @@ namespace {
 // `after` says the first must come after it, which keeps equal rows in their
 // order.
 template <typename After>
-void MergeSort(std::deque<ReportEntry*>& rows, After after) {
+void MergeSort(std::deque<RowRef>& rows, After after) {
   const size_t n = rows.size();
   if (n == 0) return;
-  std::vector<ReportEntry*> from(rows.begin(), rows.end());
-  std::vector<ReportEntry*> to(n);
+  std::vector<RowRef> from(rows.begin(), rows.end());
+  std::vector<RowRef> to(n);
   for (size_t k = 1;; k *= 2) {
     size_t merges = 0;
     size_t out = 0;
@@ -146,31 +146,24 @@ void MergeSort(std::deque<ReportEntry*>& rows, After after) {
 
 }  // namespace
 
-void sort_rows(std::deque<ReportEntry*>& rows, int sort_key, bool descending,
+void sort_rows(ReportRows* rows, int sort_key, bool descending,
                const Diagnostics& diag) {
-  MergeSort(rows, [&](const ReportEntry* a, const ReportEntry* b) {
-    return compare_rows(*a, *b, sort_key, descending, diag);
+  // Compact rows are compared on the fields of the pass only, unpacked.
+  const RowFieldSet fields = FieldsOfSort(sort_key);
+  ReportEntry left, right;
+  MergeSort(rows->mutable_rows(), [&](RowRef a, RowRef b) {
+    return compare_rows(rows->Row(a, &left, fields),
+                        rows->Row(b, &right, fields), sort_key, descending,
+                        diag);
   });
 }
 
 void SortReportRows(ReportRows* rows, const ReportDefinition& definition,
                     const Diagnostics& diag) {
   diag.Log(1, "Sorting data\n");
-  // Compact rows are compared on the fields of the pass only, unpacked.
-  ReportEntry left, right;
   for (const SortField& field : definition.sort_fields) {
     if (field.position == kSortPlaceholderPosition) break;
-    if (!rows->layout().compact()) {
-      sort_rows(rows->mutable_rows(), field.sort, field.descending != 0, diag);
-    } else {
-      const RowFieldSet fields = FieldsOfSort(field.sort);
-      MergeSort(rows->mutable_rows(),
-                [&](const ReportEntry* a, const ReportEntry* b) {
-                  return compare_rows(rows->Row(a, &left, fields),
-                                      rows->Row(b, &right, fields), field.sort,
-                                      field.descending != 0, diag);
-                });
-    }
+    sort_rows(rows, field.sort, field.descending != 0, diag);
     diag.Log(5, ".");
   }
   diag.Log(5, "\n");
