@@ -12,6 +12,7 @@
 #include "base/address_family.h"
 #include "base/address_parser.h"
 #include "base/numbers.h"
+#include "reportdef/keyword_lines.h"
 #include "reportdef/value_parsers.h"
 
 namespace tnwk {
@@ -66,6 +67,14 @@ bool ReadAddress(const Diagnostics& diag, const std::string& item, int line_no,
   return true;
 }
 
+// Reads "low" or "low:high" (`colon` is where the colon is, if any).
+template <typename T, typename Parse>
+void ReadRange(const std::string& item, size_t colon, T* low, T* high,
+               Parse parse) {
+  *low = parse(item.c_str());
+  *high = colon == std::string::npos ? *low : parse(item.c_str() + colon + 1);
+}
+
 // Reads the value of one item of a number, double, address or protocol
 // criterion ("80", "1024:65535", "10.0.0.0/8", "tcp"). False when an address
 // does not convert.
@@ -81,18 +90,16 @@ bool ReadItem(const Diagnostics& diag, const std::string& item, int line_no,
       }
       [[fallthrough]];
     case kTypeNumber:
-      criterion.value = parse_number_value(item.c_str(), line_no, diag);
-      criterion.max_value =
-          colon == std::string::npos
-              ? criterion.value
-              : parse_number_value(item.c_str() + colon + 1, line_no, diag);
+      ReadRange(item, colon, &criterion.value, &criterion.max_value,
+                [&](const char* text) {
+                  return parse_number_value(text, line_no, diag);
+                });
       return true;
     case kTypeDouble:
-      criterion.dvalue = parse_double_value(item.c_str(), line_no, diag);
-      criterion.max_dvalue =
-          colon == std::string::npos
-              ? criterion.dvalue
-              : parse_double_value(item.c_str() + colon + 1, line_no, diag);
+      ReadRange(item, colon, &criterion.dvalue, &criterion.max_dvalue,
+                [&](const char* text) {
+                  return parse_double_value(text, line_no, diag);
+                });
       return true;
     case kTypeAddress:
       return ReadAddress(diag, item, line_no, criterion);
@@ -163,18 +170,12 @@ void add_criterion(DefinitionContext& context, std::string_view key,
                    char* parameter, int line_no, int kind) {
   const Diagnostics& diag = context.diag;
   ReportDefinition& definition = context.definition;
+  const FieldKeyword* keyword = KeywordOfLine(
+      diag, key, "criterion",
+      [](const FieldKeyword& k) { return k.criterion_type != kTypeNone; });
+  if (keyword == nullptr) return;
   const std::string key_text(key);
-  const FieldKeyword* keyword = find_keyword(key);
-  if (keyword == nullptr) {
-    diag.Log(3, "Skipping unrecognized criterion: %s\n",
-             WithoutNewlines(key).c_str());
-    return;
-  }
   const int type = keyword->criterion_type;
-  if (type == kTypeNone) {
-    diag.Log(5, "ignoring key = %s\n", key_text.c_str());
-    return;
-  }
   const bool invert_line = kind == kCriterionInvertLine;
 
   // Keywords that set a run-wide value instead of testing lines; they take
