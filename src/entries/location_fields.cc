@@ -41,6 +41,10 @@ constexpr FixedText<128> LocationRecord::*kTexts[kLocationFieldCount] = {
     nullptr,
 };
 
+const LocationRecord& Side(const EntryValues& values, bool source) {
+  return source ? *values.src_location : *values.dst_location;
+}
+
 }  // namespace
 
 LocationKind KindOfLocationField(LocationField field) { return kKinds[field]; }
@@ -52,48 +56,32 @@ const char* LocationText(const EntryValues& values, bool source,
         .autonomous_system_organization.c_str();
   }
   const auto member = kTexts[field];
-  if (member == nullptr) return "";
-  const LocationRecord& location =
-      source ? *values.src_location : *values.dst_location;
-  return (location.*member).c_str();
+  return member == nullptr ? "" : (Side(values, source).*member).c_str();
 }
 
 uint64_t LocationNumber(const EntryValues& values, bool source,
                         LocationField field) {
-  const LocationRecord& loc =
-      source ? *values.src_location : *values.dst_location;
-  switch (field) {
-    case kLocMetroCode:
-      return loc.metro_code;
-    case kLocAccuracyRadius:
-      return loc.accuracy_radius;
-    case kLocAutonomousSystemNumber:
-      return (source ? *values.src_asn : *values.dst_asn)
-          .autonomous_system_number;
-    default:
-      return 0;
+  if (field == kLocAutonomousSystemNumber) {
+    return (source ? *values.src_asn : *values.dst_asn)
+        .autonomous_system_number;
   }
+  const LocationRecord& location = Side(values, source);
+  if (field == kLocMetroCode) return location.metro_code;
+  return field == kLocAccuracyRadius ? location.accuracy_radius : 0;
 }
 
 double LocationDouble(const EntryValues& values, bool source,
                       LocationField field) {
-  const LocationRecord& loc =
-      source ? *values.src_location : *values.dst_location;
-  return field == kLocLatitude ? loc.latitude : loc.longitude;
+  const LocationRecord& location = Side(values, source);
+  return field == kLocLatitude ? location.latitude : location.longitude;
 }
 
 uint8_t LocationYesNo(const EntryValues& values, bool source,
                       LocationField field) {
-  const LocationRecord& loc =
-      source ? *values.src_location : *values.dst_location;
-  switch (field) {
-    case kLocIsAnonymousProxy:
-      return loc.is_anonymous_proxy;
-    case kLocIsSatelliteProvider:
-      return loc.is_satellite_provider;
-    default:
-      return loc.is_in_european_union;
-  }
+  const LocationRecord& location = Side(values, source);
+  if (field == kLocIsAnonymousProxy) return location.is_anonymous_proxy;
+  return field == kLocIsSatelliteProvider ? location.is_satellite_provider
+                                          : location.is_in_european_union;
 }
 
 }  // namespace tnwk

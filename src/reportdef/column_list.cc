@@ -14,8 +14,7 @@ void add_column(DefinitionContext& context, std::string_view key,
   const Diagnostics& diag = context.diag;
   ReportDefinition& definition = context.definition;
   const FieldKeyword* keyword =
-      KeywordOfLine(diag, key, "column",
-                    [](const FieldKeyword& k) { return k.column_id != 0; });
+      KeywordOfLine(diag, key, "column", &FieldKeyword::column_id);
   if (keyword == nullptr) return;
   const std::string key_text(key);
 

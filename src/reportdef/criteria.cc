@@ -290,9 +290,8 @@ void add_criterion(DefinitionContext& context, std::string_view key,
                    char* parameter, int line_no, int kind) {
   const Diagnostics& diag = context.diag;
   ReportDefinition& definition = context.definition;
-  const FieldKeyword* keyword = KeywordOfLine(
-      diag, key, "criterion",
-      [](const FieldKeyword& k) { return k.criterion_type != kTypeNone; });
+  const FieldKeyword* keyword =
+      KeywordOfLine(diag, key, "criterion", &FieldKeyword::criterion_type);
   if (keyword == nullptr) return;
   const std::string key_text(key);
   const int type = keyword->criterion_type;

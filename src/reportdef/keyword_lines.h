@@ -14,13 +14,13 @@ namespace tnwk {
 // What the column, sort and criterion lines share.
 
 // The keyword `key` of a line that adds to the list of `what` ("column",
-// "sort field", "criterion"), if `usable` says it can be used there.
-// Otherwise nullptr, after "Skipping unrecognized <what>: %s\n" at
-// verbosity 3 for an unknown key (its newlines removed) or "ignoring key =
-// %s\n" at verbosity 5 for a keyword that is unusable.
+// "sort field", "criterion"), if its identity `use` there (column_id,
+// sort_id, criterion_type) is not 0. Otherwise nullptr, after "Skipping
+// unrecognized <what>: %s\n" at verbosity 3 for an unknown key (its
+// newlines removed) or "ignoring key = %s\n" at verbosity 5 for a keyword
+// that cannot be used there.
 const FieldKeyword* KeywordOfLine(const Diagnostics& diag, std::string_view key,
-                                  const char* what,
-                                  bool (*usable)(const FieldKeyword&));
+                                  const char* what, uint8_t FieldKeyword::*use);
 
 // Where an item of `position` goes in `list` (items with a `position`),
 // with the trace of the walk at verbosity 6 ("Inserting <what> <name> into

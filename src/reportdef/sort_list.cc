@@ -35,8 +35,7 @@ void add_sort_field(DefinitionContext& context, std::string_view key,
                     const char* parameter, int line_no, int kind) {
   const Diagnostics& diag = context.diag;
   const FieldKeyword* keyword =
-      KeywordOfLine(diag, key, "sort field",
-                    [](const FieldKeyword& k) { return k.sort_id != 0; });
+      KeywordOfLine(diag, key, "sort field", &FieldKeyword::sort_id);
   if (keyword == nullptr) return;
   const std::string key_text(key);
 
