@@ -53,6 +53,8 @@ class RowRef {
 // whatever the layout: Row() gives the fields of a row as a ReportEntry,
 // and the accessors below read and write single fields.
 class ReportRows {
+  using F = RowField;
+
  public:
   explicit ReportRows(RowLayout layout = RowLayout())
       : layout_(std::move(layout)) {}
@@ -79,33 +81,21 @@ class ReportRows {
     return Row(row, scratch, layout_.stored());
   }
 
-  uint64_t count(RowRef row) const {
-    return Get<uint64_t>(row, RowField::kCount);
-  }
-  void set_count(RowRef row, uint64_t value) {
-    Put(row, RowField::kCount, value);
-  }
-  int64_t earliest(RowRef row) const {
-    return Get<int64_t>(row, RowField::kEarliest);
-  }
-  void set_earliest(RowRef row, int64_t value) {
-    Put(row, RowField::kEarliest, value);
-  }
-  int64_t latest(RowRef row) const {
-    return Get<int64_t>(row, RowField::kLatest);
-  }
-  void set_latest(RowRef row, int64_t value) {
-    Put(row, RowField::kLatest, value);
-  }
-  uint64_t entry_no(RowRef row) const {
-    return Get<uint64_t>(row, RowField::kEntryNo);
-  }
+  uint64_t count(RowRef row) const { return At<uint64_t>(row, F::kCount); }
+  int64_t earliest(RowRef row) const { return At<int64_t>(row, F::kEarliest); }
+  int64_t latest(RowRef row) const { return At<int64_t>(row, F::kLatest); }
+  uint64_t entry_no(RowRef row) const { return At<uint64_t>(row, F::kEntryNo); }
   uint64_t multiplicity(RowRef row) const {
-    return Get<uint64_t>(row, RowField::kMultiplicity);
+    return At<uint64_t>(row, F::kMultiplicity);
   }
   const char* sname(RowRef row) const {
-    return Get<const char*>(row, RowField::kSname);
+    return At<const char*>(row, F::kSname);
   }
+  void set_count(RowRef row, uint64_t value) { Put(row, F::kCount, value); }
+  void set_earliest(RowRef row, int64_t value) {
+    Put(row, F::kEarliest, value);
+  }
+  void set_latest(RowRef row, int64_t value) { Put(row, F::kLatest, value); }
 
   const std::deque<RowRef>& rows() const { return list_; }
   std::deque<RowRef>& mutable_rows() { return list_; }
@@ -130,7 +120,7 @@ class ReportRows {
   // A field of a row: its bytes in the record, or the default of a field
   // the layout does not store.
   template <typename T>
-  T Get(RowRef row, RowField field) const {
+  T At(RowRef row, RowField field) const {
     if (!layout_.Stores(field)) return Default<T>(field);
     T value;
     std::memcpy(&value, row.record_ + layout_.OffsetOf(field), sizeof value);
