@@ -55,7 +55,7 @@ void AggregateEntries(benchmark::State& state, uint32_t distinct_keys) {
         entry.local_time = 1700000000 + line;
         aggregation.aggregate_entry(entry);
       }
-      rows = table->row_count;
+      rows = table->row_count();
       state.PauseTiming();
     }
     table.reset();

@@ -123,7 +123,7 @@ void ProcessLines(benchmark::State& state, uint32_t distinct, bool located) {
         dispatcher.classify_line(line.data(), i + 1);
         p += n + 1;
       }
-      rows = table.row_count;
+      rows = table.row_count();
       state.PauseTiming();  // releasing the rows is not part of the work
     }
     state.ResumeTiming();

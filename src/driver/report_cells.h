@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "base/fixed_text.h"
-#include "base/ip_protocol.h"
 #include "driver/report_stream.h"
+#include "entries/field_keywords.h"
 #include "entries/log_entry.h"
 #include "resolve/name_cache.h"
 #include "resolve/system_names.h"
@@ -31,8 +31,10 @@ class CellFormatter {
   void WriteCell(int column, const ReportEntry& row, ReportStream& out);
 
  private:
-  void WriteLocationCell(int field, const LocationRecord& location,
-                         const AsRecord& as, ReportStream& out);
+  void WriteNameCell(const FieldKeyword& keyword, const ReportEntry& row,
+                     ReportStream& out);
+  void WriteLocationCell(LocationField field, bool source,
+                         const ReportEntry& row, ReportStream& out);
 
   NameCache* cache_;
   ProtocolNames protocol_names_;

@@ -29,7 +29,7 @@ void ReportWriter::VisitShown(const Rows& rows, uint64_t row_skip,
   // The front end has always seen the skip count cut to 32 bits.
   uint64_t skip = static_cast<uint32_t>(row_skip);
   uint64_t left = row_limit != 0 ? row_limit : UINT64_MAX;
-  for (const ReportEntry* row : rows) {
+  for (const auto& row : rows) {
     if (left == 0) break;
     uint64_t copies = multiplicity(row);
     if (skip >= copies) {
@@ -116,10 +116,14 @@ int ReportWriter::write_report(std::span<const ReportEntry* const> rows,
 
 int ReportWriter::write_report(const ReportRows& rows,
                                const Counters& counters) {
-  const std::deque<ReportEntry*>& list = rows.rows();
+  const std::deque<RowRef>& list = rows.rows();
   if (!rows.layout().compact()) {
-    const std::vector<const ReportEntry*> whole(list.begin(), list.end());
-    return write_report(whole, rows.row_count, rows.count_sum, counters);
+    // Whole rows are read in place, so the cache steps can keep them.
+    ReportEntry unused;
+    std::vector<const ReportEntry*> whole;
+    whole.reserve(list.size());
+    for (RowRef row : list) whole.push_back(&rows.Row(row, &unused));
+    return write_report(whole, rows.row_count(), rows.count_sum, counters);
   }
   // Compact rows are kept only by runs without cache steps (RowLayout), so
   // there is nothing to hand to the name cache before printing.
@@ -129,13 +133,10 @@ int ReportWriter::write_report(const ReportRows& rows,
       [&](auto visit) {
         VisitShown(
             list, options_.row_skip, options_.row_limit,
-            [&](const ReportEntry* row) { return rows.multiplicity(row); },
-            visit);
+            [&](RowRef row) { return rows.multiplicity(row); }, visit);
       },
-      [&](const ReportEntry* row) -> const ReportEntry& {
-        return rows.Row(row, &scratch);
-      },
-      rows.row_count, rows.count_sum, counters);
+      [&](RowRef row) -> const ReportEntry& { return rows.Row(row, &scratch); },
+      rows.row_count(), rows.count_sum, counters);
 }
 
 template <typename ForEachShown, typename RowOf>
@@ -166,7 +167,7 @@ int ReportWriter::Write(ForEachShown for_each_shown, RowOf row_of,
   out.Put('\n');
 
   CellFormatter cells(cache_);
-  for_each_shown([&](const ReportEntry* handle, uint64_t copies) {
+  for_each_shown([&](auto handle, uint64_t copies) {
     const ReportEntry& row = row_of(handle);
     for (uint64_t copy = 0; copy < copies; ++copy) {
       const uint64_t row_start = out.written();

@@ -1,6 +1,7 @@
 #include "entries/aggregation.h"
 
 #include <cstring>
+#include <optional>
 
 #include "base/numbers.h"
 
@@ -30,21 +31,20 @@ void Aggregation::aggregate_entry(const LogEntry& entry) {
     if (packets == 0) return;
     // One row stands for the identical rows of the packets, which would
     // have taken the next numbers.
-    new_row(entry, 1, packets);
+    NewRow(entry, 1, packets);
     rows_->row_counter = SaturatingAdd(rows_->row_counter, packets - 1);
-    rows_->row_count = SaturatingAdd(rows_->row_count, packets - 1);
     return;
   }
-  ReportEntry* row = index_.Find(entry, *rows_);
-  if (row == nullptr) {
-    new_row(entry, entry.count, 1);
+  const std::optional<RowRef> row = index_.Find(entry, *rows_);
+  if (!row) {
+    NewRow(entry, entry.count, 1);
     index_.Add(rows_->rows_stored() - 1, staging_);
     return;
   }
-  Fold(row, entry);
+  Fold(*row, entry);
 }
 
-void Aggregation::Fold(ReportEntry* row, const LogEntry& entry) {
+void Aggregation::Fold(RowRef row, const LogEntry& entry) {
   const int64_t t = entry.local_time;
   const int64_t earliest = rows_->earliest(row);
   const int64_t latest = rows_->latest(row);
@@ -65,11 +65,11 @@ void Aggregation::Fold(ReportEntry* row, const LogEntry& entry) {
     diag_.Log(4, "Timewarp in log file (%s > %s).\n", latest_text, now);
   }
   rows_->set_count(row, SaturatingAdd(rows_->count(row), entry.count));
-  if (populate_full_) add_address_detail(entry, rows_->entry_no(row));
+  if (populate_full_) AddAddressDetail(entry, rows_->entry_no(row));
 }
 
-void Aggregation::new_row(const LogEntry& entry, uint64_t count,
-                          uint64_t multiplicity) {
+void Aggregation::NewRow(const LogEntry& entry, uint64_t count,
+                         uint64_t multiplicity) {
   // The row is put together in full, then stored as the table stores rows.
   ReportEntry& row = staging_;
   static_cast<EntryValues&>(row) = entry;
@@ -78,40 +78,27 @@ void Aggregation::new_row(const LogEntry& entry, uint64_t count,
   row.multiplicity = multiplicity;
   row.earliest = entry.local_time;
   row.latest = entry.local_time;
-  row.sname = Intern(entry.sname, RowField::kSname, 0);
-  row.local_hostname =
-      Intern(entry.local_hostname, RowField::kLocalHostname, 1);
-  row.oob_prefix = Intern(entry.oob_prefix, RowField::kOobPrefix, 2);
-  row.interface = Intern(entry.interface, RowField::kInterface, 3);
-  row.src_host = Intern(entry.src_host, RowField::kSrcHost, 4);
-  row.src_service = Intern(entry.src_service, RowField::kSrcService, 5);
-  row.dst_host = Intern(entry.dst_host, RowField::kDstHost, 6);
-  row.dst_service = Intern(entry.dst_service, RowField::kDstService, 7);
-  row.mac_saddr_str = Intern(entry.mac_saddr_str, RowField::kMacSaddrStr, 8);
-  row.mac_daddr_str = Intern(entry.mac_daddr_str, RowField::kMacDaddrStr, 9);
-  row.raw_mac = Intern(entry.raw_mac, RowField::kRawMac, 10);
-  row.oob_in = Intern(entry.oob_in, RowField::kOobIn, 11);
-  row.oob_out = Intern(entry.oob_out, RowField::kOobOut, 12);
-  if (populate_full_) add_address_detail(entry, row.entry_no);
+#define TNWK_INTERN_TEXT(id, member, size) \
+  row.member = Intern(entry.member.c_str(), RowField::id);
+  TNWK_TEXT_FIELDS(TNWK_INTERN_TEXT)
+#undef TNWK_INTERN_TEXT
+  if (populate_full_) AddAddressDetail(entry, row.entry_no);
   rows_->AddRow(row);
-  ++rows_->row_count;
 }
 
-template <size_t N>
-const char* Aggregation::Intern(const FixedText<N>& text, RowField field,
-                                int slot) {
+const char* Aggregation::Intern(const char* text, RowField field) {
   // A compact table does not keep the texts the report never reads.
-  if (!rows_->layout().Stores(field) && rows_->layout().compact()) return "";
+  if (!rows_->layout().Stores(field)) return "";
   // Consecutive rows mostly repeat the previous row's texts; a compare is
   // cheaper than the pool's hash lookup.
-  const char*& last = last_interned_[slot];
-  if (last == nullptr || std::strcmp(last, text.c_str()) != 0) {
-    last = rows_->texts().Intern(text.c_str());
+  const char*& last = last_interned_[TextNumber(field)];
+  if (last == nullptr || std::strcmp(last, text) != 0) {
+    last = rows_->texts().Intern(text);
   }
   return last;
 }
 
-void Aggregation::add_address_detail(const LogEntry& entry, uint64_t entry_no) {
+void Aggregation::AddAddressDetail(const LogEntry& entry, uint64_t entry_no) {
   AddressDetail& detail = rows_->address_details().emplace_front();
   detail.entry_no = entry_no;
   detail.ip_protocol = entry.ip_protocol;

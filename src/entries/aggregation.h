@@ -40,12 +40,11 @@ class Aggregation final : public EntryAggregator {
  private:
   // Makes a row from `entry` with the given count and multiplicity and
   // pushes it at the head of the list; staging_ keeps its values.
-  void new_row(const LogEntry& entry, uint64_t count, uint64_t multiplicity);
-  void add_address_detail(const LogEntry& entry, uint64_t entry_no);
-  void Fold(ReportEntry* row, const LogEntry& entry);
-  // The pool's copy of a text of the new row; `slot` numbers the text field.
-  template <size_t N>
-  const char* Intern(const FixedText<N>& text, RowField field, int slot);
+  void NewRow(const LogEntry& entry, uint64_t count, uint64_t multiplicity);
+  void AddAddressDetail(const LogEntry& entry, uint64_t entry_no);
+  void Fold(RowRef row, const LogEntry& entry);
+  // The pool's copy of the text `field` of the new row.
+  const char* Intern(const char* text, RowField field);
 
   bool summarize_;
   bool populate_full_;
@@ -54,7 +53,8 @@ class Aggregation final : public EntryAggregator {
   ReportRows* rows_;
   RowIndex index_;
   ReportEntry staging_;
-  const char* last_interned_[13] = {};
+  // By text number (TextNumber).
+  const char* last_interned_[kTextFieldCount] = {};
   const Clock& clock_;  // formats the time-warp message in local time
 };
 

@@ -7,9 +7,30 @@
 namespace tnwk {
 namespace {
 
-constexpr FieldKeyword Field(const char* name, int column, int sort,
-                             int criterion, int type, bool selected,
-                             uint8_t cache_bits = 0) {
+using F = RowField;
+using G = ProtocolGuard;
+using K = FieldKind;
+
+constexpr RowField CompanionOf(RowField field, FieldKind kind) {
+  switch (kind) {
+    case K::kAddress:
+      return F::kOobFamily;
+    case K::kHost:
+      return field == F::kSrcHost ? F::kIpSaddr : F::kIpDaddr;
+    case K::kService:
+      return field == F::kSrcService ? F::kSport : F::kDport;
+    case K::kLocation:
+      return field == F::kSrcLocation ? F::kSrcAsn : F::kDstAsn;
+    default:
+      return F::kNone;
+  }
+}
+
+constexpr FieldKeyword Keyword(const char* name, RowField field, FieldKind kind,
+                               int column, int sort, int criterion, int type,
+                               bool selected, ProtocolGuard column_guard,
+                               ProtocolGuard criterion_guard,
+                               uint8_t cache_bits, uint8_t location_bits) {
   return FieldKeyword{name,
                       static_cast<uint8_t>(sort),
                       criterion,
@@ -18,17 +39,47 @@ constexpr FieldKeyword Field(const char* name, int column, int sort,
                       selected,
                       static_cast<uint8_t>(column),
                       cache_bits,
-                      0};
+                      location_bits,
+                      field,
+                      CompanionOf(field, kind),
+                      kind,
+                      column_guard,
+                      criterion_guard};
+}
+
+// A field with a column; the guards apply to its cell and its criterion.
+constexpr FieldKeyword Field(const char* name, RowField field, FieldKind kind,
+                             int column, int sort, int criterion, int type,
+                             bool selected,
+                             ProtocolGuard column_guard = G::kNone,
+                             ProtocolGuard criterion_guard = G::kNone) {
+  return Keyword(name, field, kind, column, sort, criterion, type, selected,
+                 column_guard, criterion_guard, 0, 0);
+}
+
+// A host or service name column, which the name cache may fill.
+constexpr FieldKeyword Name(const char* name, RowField field, FieldKind kind,
+                            int column) {
+  return Keyword(name, field, kind, column, 0, 0, kTypeNone, true, G::kNone,
+                 G::kNone, kCacheNameColumn, 0);
+}
+
+// A criterion without a column.
+constexpr FieldKeyword Criterion(const char* name, RowField field,
+                                 int criterion, int type,
+                                 ProtocolGuard guard = G::kNone) {
+  return Keyword(name, field, K::kNone, 0, 0, criterion, type, false, G::kNone,
+                 guard, 0, 0);
 }
 
 constexpr FieldKeyword Limit(const char* name, int type, AggregateLimit limit) {
-  return FieldKeyword{name, 0, 0, static_cast<uint8_t>(type), limit, false,
-                      0,    0, 0};
+  FieldKeyword keyword = Criterion(name, F::kNone, 0, type);
+  keyword.aggregate_limit = limit;
+  return keyword;
 }
 
 constexpr FieldKeyword Reserved(const char* name) {
-  return FieldKeyword{name,  0, 0, kTypeNone, AggregateLimit::kNone,
-                      false, 0, 0, 0};
+  return Criterion(name, F::kNone, 0, kTypeNone);
 }
 
 // The source and destination forms of one location or AS field share their
@@ -51,15 +102,9 @@ constexpr FieldKeyword Location(const char* name, int index, int type,
   const int criterion = (source ? kCriterionLocationSourceBase
                                 : kCriterionLocationDestinationBase) +
                         index;
-  return FieldKeyword{name,
-                      static_cast<uint8_t>(sort),
-                      criterion,
-                      static_cast<uint8_t>(type),
-                      AggregateLimit::kNone,
-                      true,
-                      static_cast<uint8_t>(column),
-                      0,
-                      bits};
+  return Keyword(name, source ? F::kSrcLocation : F::kDstLocation, K::kLocation,
+                 column, sort, criterion, type, true, G::kNone, G::kNone, 0,
+                 bits);
 }
 
 constexpr bool kYes = true;
@@ -67,81 +112,106 @@ constexpr bool kNo = false;
 
 constexpr std::array<FieldKeyword, kFieldKeywordCount> kTable = {{
     // IP header.
-    Field("ip_protocol", 16, 6, 3, kTypeProtocol, kYes),
-    Field("ip_saddr", 17, 7, 4, kTypeAddress, kYes),
-    Field("ip_daddr", 21, 9, 5, kTypeAddress, kYes),
-    Field("ip_totlen", 33, 20, 30, kTypeNumber, kYes),
-    Field("ip_tos", 29, 19, 27, kTypeNumber, kYes),
-    Field("ip_ttl", 30, 21, 28, kTypeNumber, kYes),
-    Field("ip_ihl", 28, 18, 29, kTypeNumber, kYes),
-    Field("ip_csum", 26, 38, 32, kTypeNumber, kYes),
-    Field("ip_id", 25, 17, 31, kTypeNumber, kYes),
-    Field("ip_fragoff", 27, 37, 35, kTypeNumber, kYes),
-    Field("ip_df", 0, 0, 33, kTypeFlagNumber, kNo),
-    Field("ip_mf", 0, 0, 34, kTypeFlagNumber, kNo),
-    Field("ip6_payloadlen", 32, 23, 37, kTypeNumber, kYes),
-    Field("ip6_flowlabel", 31, 22, 36, kTypeNumber, kYes),
-    Field("oob_family", 34, 24, 38, kTypeNumber, kYes),
-    Field("ahesp_spi", 47, 39, 26, kTypeNumber, kYes),
+    Field("ip_protocol", F::kIpProtocol, K::kProtocol, 16, 6, 3, kTypeProtocol,
+          kYes),
+    Field("ip_saddr", F::kIpSaddr, K::kAddress, 17, 7, 4, kTypeAddress, kYes),
+    Field("ip_daddr", F::kIpDaddr, K::kAddress, 21, 9, 5, kTypeAddress, kYes),
+    Field("ip_totlen", F::kIpTotlen, K::kNumber, 33, 20, 30, kTypeNumber, kYes),
+    Field("ip_tos", F::kIpTos, K::kNumber, 29, 19, 27, kTypeNumber, kYes),
+    Field("ip_ttl", F::kIpTtl, K::kNumber, 30, 21, 28, kTypeNumber, kYes),
+    Field("ip_ihl", F::kIpIhl, K::kNumber, 28, 18, 29, kTypeNumber, kYes),
+    Field("ip_csum", F::kIpCsum, K::kNumber, 26, 38, 32, kTypeNumber, kYes),
+    Field("ip_id", F::kIpId, K::kNumber, 25, 17, 31, kTypeNumber, kYes),
+    Field("ip_fragoff", F::kIpFragoff, K::kNumber, 27, 37, 35, kTypeNumber,
+          kYes),
+    Criterion("ip_df", F::kIpFragoff, 33, kTypeFlagNumber),
+    Criterion("ip_mf", F::kIpFragoff, 34, kTypeFlagNumber),
+    Field("ip6_payloadlen", F::kIp6Payloadlen, K::kNumber, 32, 23, 37,
+          kTypeNumber, kYes),
+    Field("ip6_flowlabel", F::kIp6Flowlabel, K::kNumber, 31, 22, 36,
+          kTypeNumber, kYes),
+    Field("oob_family", F::kOobFamily, K::kNumber, 34, 24, 38, kTypeNumber,
+          kYes),
+    Field("ahesp_spi", F::kAhespSpi, K::kNumber, 47, 39, 26, kTypeNumber, kYes,
+          G::kEspOrAh, G::kEspOrAh),
     // Ports, hosts and services.
-    Field("sport", 19, 8, 0, kTypeNone, kYes),
-    Field("dport", 23, 10, 0, kTypeNone, kYes),
-    Field("tcp_sport", 0, 0, 16, kTypeNumber, kNo),
-    Field("tcp_dport", 0, 0, 17, kTypeNumber, kNo),
-    Field("udp_sport", 0, 0, 6, kTypeNumber, kNo),
-    Field("udp_dport", 0, 0, 7, kTypeNumber, kNo),
-    Field("src_host", 18, 0, 0, kTypeNone, kYes, kCacheNameColumn),
-    Field("dst_host", 22, 0, 0, kTypeNone, kYes, kCacheNameColumn),
-    Field("src_service", 20, 0, 0, kTypeNone, kYes, kCacheNameColumn),
-    Field("dst_service", 24, 0, 0, kTypeNone, kYes, kCacheNameColumn),
+    Field("sport", F::kSport, K::kNumber, 19, 8, 0, kTypeNone, kYes,
+          G::kTcpOrUdp),
+    Field("dport", F::kDport, K::kNumber, 23, 10, 0, kTypeNone, kYes,
+          G::kTcpOrUdp),
+    Criterion("tcp_sport", F::kSport, 16, kTypeNumber, G::kTcp),
+    Criterion("tcp_dport", F::kDport, 17, kTypeNumber, G::kTcp),
+    Criterion("udp_sport", F::kSport, 6, kTypeNumber, G::kUdp),
+    Criterion("udp_dport", F::kDport, 7, kTypeNumber, G::kUdp),
+    Name("src_host", F::kSrcHost, K::kHost, 18),
+    Name("dst_host", F::kDstHost, K::kHost, 22),
+    Name("src_service", F::kSrcService, K::kService, 20),
+    Name("dst_service", F::kDstService, K::kService, 24),
     // TCP and UDP.
-    Field("tcp_seq", 37, 40, 40, kTypeNumber, kYes),
-    Field("tcp_ackseq", 38, 41, 41, kTypeNumber, kYes),
-    Field("tcp_window", 39, 42, 42, kTypeNumber, kYes),
-    Field("tcp_urgp", 41, 44, 43, kTypeNumber, kYes),
-    Field("tcp_options", 40, 45, 25, kTypeBoolean, kYes),
-    Field("tcp_flags", 0, 0, 18, kTypeBoolean, kNo),
-    Field("tcp_syn", 0, 0, 19, kTypeBoolean, kNo),
-    Field("tcp_ack", 0, 0, 20, kTypeBoolean, kNo),
-    Field("tcp_fin", 0, 0, 21, kTypeBoolean, kNo),
-    Field("tcp_rst", 0, 0, 22, kTypeBoolean, kNo),
-    Field("tcp_psh", 0, 0, 23, kTypeBoolean, kNo),
-    Field("tcp_urg", 0, 0, 24, kTypeBoolean, kNo),
-    Field("udp_len", 42, 43, 50, kTypeNumber, kYes),
+    Field("tcp_seq", F::kTcpSeq, K::kNumber, 37, 40, 40, kTypeNumber, kYes,
+          G::kTcp),
+    Field("tcp_ackseq", F::kTcpAckseq, K::kNumber, 38, 41, 41, kTypeNumber,
+          kYes, G::kTcp),
+    Field("tcp_window", F::kTcpWindow, K::kNumber, 39, 42, 42, kTypeNumber,
+          kYes, G::kTcp),
+    Field("tcp_urgp", F::kTcpUrgp, K::kNumber, 41, 44, 43, kTypeNumber, kYes,
+          G::kTcp),
+    Field("tcp_options", F::kTcpFlags, K::kTcpFlags, 40, 45, 25, kTypeBoolean,
+          kYes, G::kTcp, G::kTcp),
+    Criterion("tcp_flags", F::kTcpFlags, 18, kTypeBoolean, G::kTcp),
+    Criterion("tcp_syn", F::kTcpFlags, 19, kTypeBoolean, G::kTcp),
+    Criterion("tcp_ack", F::kTcpFlags, 20, kTypeBoolean, G::kTcp),
+    Criterion("tcp_fin", F::kTcpFlags, 21, kTypeBoolean, G::kTcp),
+    Criterion("tcp_rst", F::kTcpFlags, 22, kTypeBoolean, G::kTcp),
+    Criterion("tcp_psh", F::kTcpFlags, 23, kTypeBoolean, G::kTcp),
+    Criterion("tcp_urg", F::kTcpFlags, 24, kTypeBoolean, G::kTcp),
+    Field("udp_len", F::kUdpLen, K::kNumber, 42, 43, 50, kTypeNumber, kYes,
+          G::kUdp),
     // ICMP: columns and sorts without the underscore, criteria with it.
-    Field("icmptype", 35, 11, 0, kTypeNone, kYes),
-    Field("icmpcode", 36, 12, 0, kTypeNone, kYes),
-    Field("icmpechoid", 43, 13, 0, kTypeNone, kYes),
-    Field("icmpechoseq", 44, 14, 0, kTypeNone, kYes),
-    Field("icmp_type", 0, 0, 8, kTypeNumber, kNo),
-    Field("icmp_code", 0, 0, 9, kTypeNumber, kNo),
-    Field("icmp_echoid", 0, 0, 44, kTypeNumber, kNo),
-    Field("icmp_echoseq", 0, 0, 45, kTypeNumber, kNo),
-    Field("icmpv6_type", 0, 0, 10, kTypeNumber, kNo),
-    Field("icmpv6_code", 0, 0, 11, kTypeNumber, kNo),
-    Field("icmpv6_echoid", 0, 0, 48, kTypeNumber, kNo),
-    Field("icmpv6_echoseq", 0, 0, 49, kTypeNumber, kNo),
-    Field("icmp_gateway", 46, 16, 46, kTypeAddress, kYes),
-    Field("icmp_fragmtu", 45, 15, 47, kTypeNumber, kYes),
+    Field("icmptype", F::kIcmpType, K::kNumber, 35, 11, 0, kTypeNone, kYes,
+          G::kIcmpOrIcmpv6),
+    Field("icmpcode", F::kIcmpCode, K::kNumber, 36, 12, 0, kTypeNone, kYes,
+          G::kIcmpOrIcmpv6),
+    Field("icmpechoid", F::kIcmpEchoid, K::kNumber, 43, 13, 0, kTypeNone, kYes,
+          G::kEcho),
+    Field("icmpechoseq", F::kIcmpEchoseq, K::kNumber, 44, 14, 0, kTypeNone,
+          kYes, G::kEcho),
+    Criterion("icmp_type", F::kIcmpType, 8, kTypeNumber, G::kIcmp),
+    Criterion("icmp_code", F::kIcmpCode, 9, kTypeNumber, G::kIcmp),
+    Criterion("icmp_echoid", F::kIcmpEchoid, 44, kTypeNumber, G::kIcmpEcho),
+    Criterion("icmp_echoseq", F::kIcmpEchoseq, 45, kTypeNumber, G::kIcmpEcho),
+    Criterion("icmpv6_type", F::kIcmpType, 10, kTypeNumber, G::kIcmpv6),
+    Criterion("icmpv6_code", F::kIcmpCode, 11, kTypeNumber, G::kIcmpv6),
+    Criterion("icmpv6_echoid", F::kIcmpEchoid, 48, kTypeNumber, G::kIcmpv6Echo),
+    Criterion("icmpv6_echoseq", F::kIcmpEchoseq, 49, kTypeNumber,
+              G::kIcmpv6Echo),
+    Field("icmp_gateway", F::kIcmpGateway, K::kGateway, 46, 16, 46,
+          kTypeAddress, kYes, G::kRedirect, G::kRedirect),
+    Field("icmp_fragmtu", F::kIcmpFragmtu, K::kNumber, 45, 15, 47, kTypeNumber,
+          kYes, G::kFragmentationNeeded, G::kFragmentationNeeded),
     // Interfaces, link layer and log text.
-    Field("local_hostname", 4, 25, 12, kTypeText, kYes),
-    Field("oob_prefix", 8, 29, 15, kTypeText, kYes),
-    Field("oob_in", 14, 26, 13, kTypeText, kYes),
-    Field("oob_out", 15, 27, 14, kTypeText, kYes),
-    Field("oob_mark", 9, 28, 39, kTypeNumber, kYes),
-    Field("oob_protocol", 10, 33, 51, kTypeNumber, kYes),
-    Field("mac_saddr_str", 11, 34, 53, kTypeText, kYes),
-    Field("mac_daddr_str", 12, 35, 52, kTypeText, kYes),
-    Field("raw_mac", 13, 36, 54, kTypeText, kYes),
+    Field("local_hostname", F::kLocalHostname, K::kText, 4, 25, 12, kTypeText,
+          kYes),
+    Field("oob_prefix", F::kOobPrefix, K::kText, 8, 29, 15, kTypeText, kYes),
+    Field("oob_in", F::kOobIn, K::kText, 14, 26, 13, kTypeText, kYes),
+    Field("oob_out", F::kOobOut, K::kText, 15, 27, 14, kTypeText, kYes),
+    Field("oob_mark", F::kOobMark, K::kNumber, 9, 28, 39, kTypeNumber, kYes),
+    Field("oob_protocol", F::kOobProtocol, K::kNumber, 10, 33, 51, kTypeNumber,
+          kYes),
+    Field("mac_saddr_str", F::kMacSaddrStr, K::kText, 11, 34, 53, kTypeText,
+          kYes),
+    Field("mac_daddr_str", F::kMacDaddrStr, K::kText, 12, 35, 52, kTypeText,
+          kYes),
+    Field("raw_mac", F::kRawMac, K::kText, 13, 36, 54, kTypeText, kYes),
     // Line, row and time.
-    Field("id", 1, 1, 0, kTypeLineId, kNo),
-    Field("sname", 2, 2, 0, kTypeNone, kYes),
-    Field("count", 3, 3, 0, kTypeNone, kYes),
-    Field("local_time", 5, 30, 0, kTypeNone, kYes),
-    Field("earliest", 6, 4, 0, kTypeNone, kYes),
-    Field("latest", 7, 5, 0, kTypeNone, kYes),
-    Field("min_date", 0, 0, 1, kTypeDate, kNo),
-    Field("max_date", 0, 0, 2, kTypeDate, kNo),
+    Field("id", F::kId, K::kLineId, 1, 1, 0, kTypeLineId, kNo),
+    Field("sname", F::kSname, K::kText, 2, 2, 0, kTypeNone, kYes),
+    Field("count", F::kCount, K::kCounter, 3, 3, 0, kTypeNone, kYes),
+    Field("local_time", F::kLocalTime, K::kTime, 5, 30, 0, kTypeNone, kYes),
+    Field("earliest", F::kEarliest, K::kTime, 6, 4, 0, kTypeNone, kYes),
+    Field("latest", F::kLatest, K::kTime, 7, 5, 0, kTypeNone, kYes),
+    Criterion("min_date", F::kLocalTime, 1, kTypeDate),
+    Criterion("max_date", F::kLocalTime, 2, kTypeDate),
     Limit("min_count", kTypeCountLimit, AggregateLimit::kMinCount),
     Limit("max_count", kTypeCountLimit, AggregateLimit::kMaxCount),
     Limit("min_latest", kTypeTimeLimit, AggregateLimit::kMinLatest),
@@ -204,9 +274,49 @@ constexpr std::array<FieldKeyword, kFieldKeywordCount> kTable = {{
     Reserved("oob_min_latest"),
 }};
 
+// The table's entries by one of their ids: the entry's number in kTable,
+// or kNoKeyword.
+constexpr uint8_t kNoKeyword = 0xFF;
+static_assert(kFieldKeywordCount < kNoKeyword);
+
+template <int kLimit, typename IdOf>
+constexpr std::array<uint8_t, kLimit> IndexBy(IdOf id_of) {
+  std::array<uint8_t, kLimit> index{};
+  for (uint8_t& slot : index) slot = kNoKeyword;
+  for (size_t i = 0; i < kTable.size(); ++i) {
+    const int id = id_of(kTable[i]);
+    if (id != 0) index[id] = static_cast<uint8_t>(i);
+  }
+  return index;
+}
+
+constexpr auto kByColumn = IndexBy<kColumnIdLimit>(
+    [](const FieldKeyword& keyword) { return int{keyword.column_id}; });
+constexpr auto kBySort = IndexBy<kSortIdLimit>(
+    [](const FieldKeyword& keyword) { return int{keyword.sort_id}; });
+constexpr auto kByCriterion = IndexBy<kCriterionIdLimit>(
+    [](const FieldKeyword& keyword) { return int{keyword.criterion_id}; });
+
+template <size_t kLimit>
+const FieldKeyword* Lookup(const std::array<uint8_t, kLimit>& index, int id) {
+  if (id < 0 || static_cast<size_t>(id) >= kLimit) return nullptr;
+  const uint8_t at = index[static_cast<size_t>(id)];
+  return at == kNoKeyword ? nullptr : &kTable[at];
+}
+
 }  // namespace
 
 std::span<const FieldKeyword> field_keywords() { return kTable; }
+
+const FieldKeyword* KeywordOfColumn(int column) {
+  return Lookup(kByColumn, column);
+}
+
+const FieldKeyword* KeywordOfSort(int sort) { return Lookup(kBySort, sort); }
+
+const FieldKeyword* KeywordOfCriterion(int criterion) {
+  return Lookup(kByCriterion, criterion);
+}
 
 const FieldKeyword* find_keyword(std::string_view name) {
   for (const FieldKeyword& keyword : kTable) {

@@ -5,6 +5,10 @@
 #include <span>
 #include <string_view>
 
+#include "base/ip_protocol.h"
+#include "entries/entry_fields.h"
+#include "entries/log_entry.h"
+
 namespace tnwk {
 
 // The field keyword table: every report field the front end can name as a
@@ -233,9 +237,103 @@ enum class AggregateLimit : uint8_t {
   kMaxEarliest,
 };
 
+// How the cell, the sort pass and the row matching of a keyword's column
+// read its field.
+enum class FieldKind : uint8_t {
+  kNone,      // no column
+  kLineId,    // id: a number; sorts by file name, then number; never splits
+  kCounter,   // count: a number that never splits rows
+  kTime,      // local_time, earliest, latest: signed cell, sorted unsigned,
+              // never splits rows
+  kNumber,    // an unsigned number
+  kProtocol,  // ip_protocol: a number printed as its name
+  kTcpFlags,  // tcp_options: the flag byte printed as letters
+  kGateway,   // icmp_gateway: an IPv4 address in network byte order
+  kText,      // a text
+  kAddress,   // ip_saddr, ip_daddr: compared under the row's family
+  kHost,      // src_host, dst_host: the name, else the name cache's;
+              // never splits rows
+  kService,   // src_service, dst_service: likewise
+  kLocation,  // a location or AS field
+};
+
+// The packets a protocol-bound field belongs to; a cell of a field whose
+// guard the row fails is empty, and a criterion whose guard the entry fails
+// does not apply to it.
+enum class ProtocolGuard : uint8_t {
+  kNone,
+  kTcp,
+  kUdp,
+  kTcpOrUdp,
+  kIcmp,
+  kIcmpv6,
+  kIcmpOrIcmpv6,
+  kIcmpEcho,             // ICMP echo request or reply
+  kIcmpv6Echo,           // ICMPv6 echo request or reply
+  kEcho,                 // either of the two above
+  kFragmentationNeeded,  // ICMP destination unreachable, fragmentation needed
+  kRedirect,             // ICMP redirect
+  kEspOrAh,
+};
+
+inline constexpr uint8_t kIcmpEchoReply = 0;
+inline constexpr uint8_t kIcmpUnreachable = 3;
+inline constexpr uint8_t kIcmpCodeFragmentationNeeded = 4;
+inline constexpr uint8_t kIcmpRedirect = 5;
+inline constexpr uint8_t kIcmpEchoRequest = 8;
+inline constexpr uint8_t kIcmpv6EchoRequest = 128;
+inline constexpr uint8_t kIcmpv6EchoReply = 129;
+
+// True when `values` is a packet that `guard` admits.
+inline bool FitsGuard(ProtocolGuard guard, const EntryValues& values) {
+  const uint8_t protocol = values.ip_protocol;
+  const uint8_t type = values.icmp_type;
+  const bool icmp_echo = protocol == kProtocolIcmp &&
+                         (type == kIcmpEchoReply || type == kIcmpEchoRequest);
+  const bool icmpv6_echo =
+      protocol == kProtocolIcmpv6 &&
+      (type == kIcmpv6EchoRequest || type == kIcmpv6EchoReply);
+  switch (guard) {
+    case ProtocolGuard::kNone:
+      return true;
+    case ProtocolGuard::kTcp:
+      return protocol == kProtocolTcp;
+    case ProtocolGuard::kUdp:
+      return protocol == kProtocolUdp;
+    case ProtocolGuard::kTcpOrUdp:
+      return protocol == kProtocolTcp || protocol == kProtocolUdp;
+    case ProtocolGuard::kIcmp:
+      return protocol == kProtocolIcmp;
+    case ProtocolGuard::kIcmpv6:
+      return protocol == kProtocolIcmpv6;
+    case ProtocolGuard::kIcmpOrIcmpv6:
+      return protocol == kProtocolIcmp || protocol == kProtocolIcmpv6;
+    case ProtocolGuard::kIcmpEcho:
+      return icmp_echo;
+    case ProtocolGuard::kIcmpv6Echo:
+      return icmpv6_echo;
+    case ProtocolGuard::kEcho:
+      return icmp_echo || icmpv6_echo;
+    case ProtocolGuard::kFragmentationNeeded:
+      return protocol == kProtocolIcmp && type == kIcmpUnreachable &&
+             values.icmp_code == kIcmpCodeFragmentationNeeded;
+    case ProtocolGuard::kRedirect:
+      return protocol == kProtocolIcmp && type == kIcmpRedirect;
+    case ProtocolGuard::kEspOrAh:
+      return protocol == kProtocolEsp || protocol == kProtocolAh;
+  }
+  return true;
+}
+
 // One table entry. `column_selected` says whether the keyword has a
 // column-selected flag; the flags themselves are per-definition state
 // (ReportDefinition::column_selected, indexed by column_id).
+//
+// `field` is the row field the keyword's column, sort and criterion read
+// (for location keywords the side's location reference), and `companion`
+// the second field its column reads: the family of an address, the address
+// of a host name, the port of a service name, the AS reference of a
+// location field.
 struct FieldKeyword {
   const char* name;
   uint8_t sort_id;
@@ -246,6 +344,11 @@ struct FieldKeyword {
   uint8_t column_id;
   uint8_t cache_bits;     // ORed into Options::cache_flags as a column
   uint8_t location_bits;  // ORed into Options::location_flags
+  RowField field;
+  RowField companion;
+  FieldKind kind;
+  ProtocolGuard column_guard;
+  ProtocolGuard criterion_guard;
 };
 
 inline constexpr int kFieldKeywordCount = 128;
@@ -255,6 +358,24 @@ std::span<const FieldKeyword> field_keywords();
 
 // The entry named exactly `name` (case-sensitive), or nullptr.
 const FieldKeyword* find_keyword(std::string_view name);
+
+// The entry of a column, sort or criterion id, or nullptr for an id no
+// entry has. Each is one lookup in a table indexed by the id.
+const FieldKeyword* KeywordOfColumn(int column);
+const FieldKeyword* KeywordOfSort(int sort);
+const FieldKeyword* KeywordOfCriterion(int criterion);
+
+// The location or AS field of a location keyword (kind kLocation), and
+// whether it is of the source side.
+inline bool IsSourceLocation(const FieldKeyword& keyword) {
+  return keyword.field == RowField::kSrcLocation;
+}
+inline LocationField LocationOf(const FieldKeyword& keyword) {
+  return static_cast<LocationField>(keyword.column_id -
+                                    (IsSourceLocation(keyword)
+                                         ? kColumnLocationSourceBase
+                                         : kColumnLocationDestinationBase));
+}
 
 }  // namespace tnwk
 

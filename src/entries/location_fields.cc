@@ -2,99 +2,86 @@
 
 namespace tnwk {
 
-LocationKind KindOfLocationField(LocationField field) {
-  switch (field) {
-    case kLocMetroCode:
-    case kLocAccuracyRadius:
-    case kLocAutonomousSystemNumber:
-      return LocationKind::kNumber;
-    case kLocLatitude:
-    case kLocLongitude:
-      return LocationKind::kDouble;
-    case kLocIsAnonymousProxy:
-    case kLocIsSatelliteProvider:
-    case kLocIsInEuropeanUnion:
-      return LocationKind::kYesNo;
-    default:
-      return LocationKind::kText;
-  }
+namespace {
+
+using K = LocationKind;
+
+// By LocationField.
+constexpr LocationKind kKinds[kLocationFieldCount] = {
+    K::kText,   K::kText,  K::kText,   K::kText,   K::kText, K::kText,
+    K::kText,   K::kText,  K::kText,   K::kNumber, K::kText, K::kNumber,
+    K::kText,   K::kText,  K::kYesNo,  K::kYesNo,  K::kText, K::kDouble,
+    K::kDouble, K::kYesNo, K::kNumber, K::kText,
+};
+
+// The location record's member of each text field, by LocationField;
+// nullptr for the other fields and the AS organization.
+constexpr FixedText<128> LocationRecord::*kTexts[kLocationFieldCount] = {
+    &LocationRecord::continent_code,
+    &LocationRecord::continent_name,
+    &LocationRecord::country_iso_code,
+    &LocationRecord::country_name,
+    &LocationRecord::subdivision_1_iso_code,
+    &LocationRecord::subdivision_1_name,
+    &LocationRecord::subdivision_2_iso_code,
+    &LocationRecord::subdivision_2_name,
+    &LocationRecord::city_name,
+    nullptr,
+    &LocationRecord::time_zone,
+    nullptr,
+    &LocationRecord::registered_country_geoname_id,
+    &LocationRecord::represented_country_geoname_id,
+    nullptr,
+    nullptr,
+    &LocationRecord::postal_code,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+const LocationRecord& Side(const EntryValues& values, bool source) {
+  return source ? *values.src_location : *values.dst_location;
 }
+
+}  // namespace
+
+LocationKind KindOfLocationField(LocationField field) { return kKinds[field]; }
 
 const char* LocationText(const EntryValues& values, bool source,
                          LocationField field) {
-  const LocationRecord& loc =
-      source ? *values.src_location : *values.dst_location;
-  switch (field) {
-    case kLocContinentCode:
-      return loc.continent_code.c_str();
-    case kLocContinentName:
-      return loc.continent_name.c_str();
-    case kLocCountryIsoCode:
-      return loc.country_iso_code.c_str();
-    case kLocCountryName:
-      return loc.country_name.c_str();
-    case kLocSubdivision1IsoCode:
-      return loc.subdivision_1_iso_code.c_str();
-    case kLocSubdivision1Name:
-      return loc.subdivision_1_name.c_str();
-    case kLocSubdivision2IsoCode:
-      return loc.subdivision_2_iso_code.c_str();
-    case kLocSubdivision2Name:
-      return loc.subdivision_2_name.c_str();
-    case kLocCityName:
-      return loc.city_name.c_str();
-    case kLocTimeZone:
-      return loc.time_zone.c_str();
-    case kLocRegisteredCountryGeonameId:
-      return loc.registered_country_geoname_id.c_str();
-    case kLocRepresentedCountryGeonameId:
-      return loc.represented_country_geoname_id.c_str();
-    case kLocPostalCode:
-      return loc.postal_code.c_str();
-    case kLocAutonomousSystemOrganization:
-      return (source ? *values.src_asn : *values.dst_asn)
-          .autonomous_system_organization.c_str();
-    default:
-      return "";
+  if (field == kLocAutonomousSystemOrganization) {
+    return (source ? *values.src_asn : *values.dst_asn)
+        .autonomous_system_organization.c_str();
   }
+  const auto member = kTexts[field];
+  return member == nullptr ? "" : (Side(values, source).*member).c_str();
 }
 
 uint64_t LocationNumber(const EntryValues& values, bool source,
                         LocationField field) {
-  const LocationRecord& loc =
-      source ? *values.src_location : *values.dst_location;
-  switch (field) {
-    case kLocMetroCode:
-      return loc.metro_code;
-    case kLocAccuracyRadius:
-      return loc.accuracy_radius;
-    case kLocAutonomousSystemNumber:
-      return (source ? *values.src_asn : *values.dst_asn)
-          .autonomous_system_number;
-    default:
-      return 0;
+  if (field == kLocAutonomousSystemNumber) {
+    return (source ? *values.src_asn : *values.dst_asn)
+        .autonomous_system_number;
   }
+  const LocationRecord& location = Side(values, source);
+  if (field == kLocMetroCode) return location.metro_code;
+  return field == kLocAccuracyRadius ? location.accuracy_radius : 0;
 }
 
 double LocationDouble(const EntryValues& values, bool source,
                       LocationField field) {
-  const LocationRecord& loc =
-      source ? *values.src_location : *values.dst_location;
-  return field == kLocLatitude ? loc.latitude : loc.longitude;
+  const LocationRecord& location = Side(values, source);
+  return field == kLocLatitude ? location.latitude : location.longitude;
 }
 
 uint8_t LocationYesNo(const EntryValues& values, bool source,
                       LocationField field) {
-  const LocationRecord& loc =
-      source ? *values.src_location : *values.dst_location;
-  switch (field) {
-    case kLocIsAnonymousProxy:
-      return loc.is_anonymous_proxy;
-    case kLocIsSatelliteProvider:
-      return loc.is_satellite_provider;
-    default:
-      return loc.is_in_european_union;
-  }
+  const LocationRecord& location = Side(values, source);
+  if (field == kLocIsAnonymousProxy) return location.is_anonymous_proxy;
+  return field == kLocIsSatelliteProvider ? location.is_satellite_provider
+                                          : location.is_in_european_union;
 }
 
 }  // namespace tnwk

@@ -18,19 +18,9 @@ void reset_current_entry(LogEntry& entry) {
   // initialisers, but only empty the texts instead of copying a whole fresh
   // record's 2.5 KB of text buffers.
   static_cast<EntryValues&>(entry) = EntryValues();
-  entry.sname.Clear();
-  entry.local_hostname.Clear();
-  entry.oob_prefix.Clear();
-  entry.interface.Clear();
-  entry.src_host.Clear();
-  entry.src_service.Clear();
-  entry.dst_host.Clear();
-  entry.dst_service.Clear();
-  entry.mac_saddr_str.Clear();
-  entry.mac_daddr_str.Clear();
-  entry.raw_mac.Clear();
-  entry.oob_in.Clear();
-  entry.oob_out.Clear();
+#define TNWK_CLEAR_TEXT(id, member, size) entry.member.Clear();
+  TNWK_TEXT_FIELDS(TNWK_CLEAR_TEXT)
+#undef TNWK_CLEAR_TEXT
 }
 
 }  // namespace tnwk

@@ -1,16 +1,19 @@
 #ifndef TNWK_ENTRIES_LOG_ENTRY_H_
 #define TNWK_ENTRIES_LOG_ENTRY_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "base/address_family.h"
 #include "base/diagnostics.h"
 #include "base/fixed_text.h"
+#include "entries/entry_fields.h"
 
 namespace tnwk {
 
-// Location data of one address. No location database is consulted, so every
-// entry points at kEmptyLocation.
+// Location data of one address, as the location databases give it; an entry
+// whose address no database knows points at kEmptyLocation.
 struct LocationRecord {
   FixedText<128> continent_code;
   FixedText<128> continent_name;
@@ -34,13 +37,14 @@ struct LocationRecord {
   uint16_t accuracy_radius = 0;
 };
 
-// Autonomous-system data of one address; always kEmptyAs here.
+// Autonomous-system data of one address; kEmptyAs when none is known.
 struct AsRecord {
   uint32_t autonomous_system_number = 0;
   FixedText<128> autonomous_system_organization;
 };
 
-// The shared empty records that every entry and row points at.
+// The shared empty records that an entry and a row point at until the
+// location stage finds records of their addresses.
 extern const LocationRecord kEmptyLocation;
 extern const AsRecord kEmptyAs;
 
@@ -65,43 +69,9 @@ inline constexpr uint32_t kNoPort = 65536;
 // Every field of a log entry that is not free text, in record order. Both
 // LogEntry and ReportEntry carry these, so a row is made by plain copy.
 struct EntryValues {
-  uint64_t id = 0;
-  int64_t local_time = 0;
-  uint8_t ip_protocol = 0;
-  uint16_t ip_totlen = 0;
-  uint16_t oob_family = kFamilyIpv4;
-  AddressBlock ip_saddr;
-  uint32_t sport = kNoPort;
-  AddressBlock ip_daddr;
-  uint32_t dport = kNoPort;
-  uint8_t tcp_flags = 0;  // 0x80: flags unknown
-  uint64_t count = 0;
-  uint16_t oob_protocol = 0;
-  uint32_t oob_mark = 0;
-  uint8_t ip_tos = 0;
-  uint8_t ip_ttl = 0;
-  uint8_t ip_ihl = 0;
-  uint16_t ip_csum = 0;
-  uint16_t ip_id = 0;
-  uint16_t ip6_payloadlen = 0;
-  uint32_t ip6_flowlabel = 0;
-  uint16_t ip_fragoff = 0;
-  uint32_t tcp_seq = 0;
-  uint32_t tcp_ackseq = 0;
-  uint16_t tcp_window = 0;
-  uint16_t tcp_urgp = 0;
-  uint16_t udp_len = 0;
-  uint8_t icmp_type = 255;  // 255: none
-  uint8_t icmp_code = 255;
-  uint16_t icmp_echoid = 0;
-  uint16_t icmp_echoseq = 0;
-  uint32_t icmp_gateway = 0;  // network byte order
-  uint16_t icmp_fragmtu = 0;
-  uint32_t ahesp_spi = 0;
-  const LocationRecord* src_location = &kEmptyLocation;
-  const LocationRecord* dst_location = &kEmptyLocation;
-  const AsRecord* src_asn = &kEmptyAs;
-  const AsRecord* dst_asn = &kEmptyAs;
+#define TNWK_DECLARE_VALUE(id, member, type, initial) type member = initial;
+  TNWK_VALUE_FIELDS(TNWK_DECLARE_VALUE)
+#undef TNWK_DECLARE_VALUE
 };
 
 // TCP flag bits of `tcp_flags`.
@@ -117,24 +87,14 @@ inline constexpr uint8_t kTcpFlagsUnknown = 0x80;
 // dialect parser fills. Its text fields are fixed-size and cut to their size
 // minus one, as the report format and the database columns expect.
 struct LogEntry : EntryValues {
-  FixedText<256> sname;
-  FixedText<33> local_hostname;
-  FixedText<128> oob_prefix;
-  FixedText<128> interface;
-  FixedText<128> src_host;
-  FixedText<128> src_service;
-  FixedText<128> dst_host;
-  FixedText<128> dst_service;
-  FixedText<128> mac_saddr_str;
-  FixedText<128> mac_daddr_str;
-  FixedText<512> raw_mac;
-  FixedText<128> oob_in;
-  FixedText<128> oob_out;
+#define TNWK_DECLARE_TEXT(id, member, size) FixedText<size> member;
+  TNWK_TEXT_FIELDS(TNWK_DECLARE_TEXT)
+#undef TNWK_DECLARE_TEXT
 };
 
 // Sets every field of `entry` to its default: texts empty, numbers 0, family
-// IPv4, ports 65536, ICMP type and code 255, the shared empty location and AS
-// records. Every parser calls it before it scans a line.
+// IPv4, ports kNoPort, ICMP type and code 255, the shared empty location and
+// AS records. Every parser calls it before it scans a line.
 void reset_current_entry(LogEntry& entry);
 
 // One report row. Its texts are views into the row table's text pool, which
@@ -142,27 +102,98 @@ void reset_current_entry(LogEntry& entry);
 // interfaces), so a row costs a few hundred bytes whatever its text fields'
 // sizes are. The texts are already cut to the widths of LogEntry.
 struct ReportEntry : EntryValues {
-  uint64_t entry_no = 0;  // creation sequence number; not printed
-  // Without "summarize", a line that stands for n packets makes n identical
-  // rows; one row then stands for all of them, and the report, its limits
-  // and the cache steps count it n times. Always 1 with "summarize".
-  uint64_t multiplicity = 1;
-  int64_t earliest = 0;
-  int64_t latest = 0;
-  const char* sname = "";
-  const char* local_hostname = "";
-  const char* oob_prefix = "";
-  const char* interface = "";
-  const char* src_host = "";
-  const char* src_service = "";
-  const char* dst_host = "";
-  const char* dst_service = "";
-  const char* mac_saddr_str = "";
-  const char* mac_daddr_str = "";
-  const char* raw_mac = "";
-  const char* oob_in = "";
-  const char* oob_out = "";
+#define TNWK_DECLARE_ROW_ONLY(id, member, type, initial) type member = initial;
+  TNWK_ROW_ONLY_FIELDS(TNWK_DECLARE_ROW_ONLY)
+#undef TNWK_DECLARE_ROW_ONLY
+#define TNWK_DECLARE_POOLED(id, member, size) const char* member = "";
+  TNWK_TEXT_FIELDS(TNWK_DECLARE_POOLED)
+#undef TNWK_DECLARE_POOLED
 };
+
+// Field access by RowField, for the stages that pick fields by the ids of
+// the keyword table. Numbers come out widened to 64 bits (signed ones as
+// their two's complement), any other field as 0; texts as their characters,
+// any other field as "". Each is one jump through a table.
+
+namespace entry_fields_internal {
+template <typename T>
+constexpr uint64_t AsNumber(const T& value) {
+  if constexpr (std::is_integral_v<T>) {
+    return static_cast<uint64_t>(value);
+  } else {
+    return 0;
+  }
+}
+}  // namespace entry_fields_internal
+
+#define TNWK_NUMBER_CASE(id, member, ...) \
+  case RowField::id:                      \
+    return entry_fields_internal::AsNumber(values.member);
+
+inline uint64_t FieldNumber(const EntryValues& values, RowField field) {
+  switch (field) {
+    TNWK_VALUE_FIELDS(TNWK_NUMBER_CASE)
+    default:
+      return 0;
+  }
+}
+
+inline uint64_t FieldNumber(const ReportEntry& values, RowField field) {
+  switch (field) {
+    TNWK_VALUE_FIELDS(TNWK_NUMBER_CASE)
+    TNWK_ROW_ONLY_FIELDS(TNWK_NUMBER_CASE)
+    default:
+      return 0;
+  }
+}
+#undef TNWK_NUMBER_CASE
+
+inline const char* FieldText(const LogEntry& entry, RowField field) {
+  switch (field) {
+#define TNWK_TEXT_CASE(id, member, size) \
+  case RowField::id:                     \
+    return entry.member.c_str();
+    TNWK_TEXT_FIELDS(TNWK_TEXT_CASE)
+#undef TNWK_TEXT_CASE
+    default:
+      return "";
+  }
+}
+
+inline const char* FieldText(const ReportEntry& row, RowField field) {
+  switch (field) {
+#define TNWK_TEXT_CASE(id, member, size) \
+  case RowField::id:                     \
+    return row.member;
+    TNWK_TEXT_FIELDS(TNWK_TEXT_CASE)
+#undef TNWK_TEXT_CASE
+    default:
+      return "";
+  }
+}
+
+// The size of a text's LogEntry buffer; 0 for other fields.
+inline constexpr size_t TextCapacity(RowField field) {
+  switch (field) {
+#define TNWK_CAPACITY_CASE(id, member, size) \
+  case RowField::id:                         \
+    return size;
+    TNWK_TEXT_FIELDS(TNWK_CAPACITY_CASE)
+#undef TNWK_CAPACITY_CASE
+    default:
+      return 0;
+  }
+}
+
+// The destination address for kIpDaddr, the source address for any other
+// field.
+inline const AddressBlock& FieldAddress(const EntryValues& values,
+                                        RowField field) {
+  return field == RowField::kIpDaddr ? values.ip_daddr : values.ip_saddr;
+}
+inline AddressBlock& FieldAddress(EntryValues& values, RowField field) {
+  return field == RowField::kIpDaddr ? values.ip_daddr : values.ip_saddr;
+}
 
 }  // namespace tnwk
 

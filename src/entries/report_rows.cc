@@ -3,62 +3,60 @@
 #include <new>
 #include <type_traits>
 
-namespace tnwk {
+#include "base/numbers.h"
 
-namespace {
-constexpr size_t kChunkBytes = 2 * kLargePageBytes;
-}  // namespace
+namespace tnwk {
 
 // Chunks are released without running destructors, which rows do not have.
 static_assert(std::is_trivially_destructible_v<ReportEntry>);
 
-void* ReportRows::Slot() {
-  const size_t bytes =
-      layout_.compact() ? layout_.row_bytes() : sizeof(ReportEntry);
-  const size_t per_chunk = kChunkBytes / bytes;
-  if (chunks_.empty() || chunk_used_ == per_chunk) {
+unsigned char* ReportRows::Slot() {
+  if (chunks_.empty() || chunk_used_ == RowsPerChunk()) {
     chunks_.push_back(AllocateLargeBlock(kChunkBytes));
     chunk_used_ = 0;
   }
-  ++rows_stored_;
   return static_cast<unsigned char*>(chunks_.back().get()) +
-         bytes * chunk_used_++;
+         layout_.row_bytes() * chunk_used_++;
 }
 
-ReportEntry& ReportRows::Allocate(const EntryValues& values) {
-  return *new (Slot()) ReportEntry{values};
-}
-
-ReportEntry* ReportRows::AddRow(const ReportEntry& row) {
-  ReportEntry* handle;
-  if (!layout_.compact()) {
-    handle = new (Slot()) ReportEntry(row);
-  } else {
-    auto* record = static_cast<unsigned char*>(Slot());
+RowRef ReportRows::AddRow(const ReportEntry& row) {
+  unsigned char* record = Slot();
+  if (layout_.compact()) {
     layout_.Pack(row, record, &side_addresses_, &texts_);
-    // A handle of a compact row is only ever read through this object.
-    handle = reinterpret_cast<ReportEntry*>(record);
+  } else {
+    new (record) ReportEntry(row);
   }
-  list_.push_front(handle);
-  return handle;
+  list_.push_front(RowRef(record));
+  return list_.front();
 }
 
-ReportEntry* ReportRows::RowAt(size_t n) const {
-  const size_t bytes =
-      layout_.compact() ? layout_.row_bytes() : sizeof(ReportEntry);
-  const size_t per_chunk = kChunkBytes / bytes;
+RowRef ReportRows::RowAt(size_t n) const {
+  const size_t per_chunk = RowsPerChunk();
   auto* chunk = static_cast<unsigned char*>(chunks_[n / per_chunk].get());
-  return reinterpret_cast<ReportEntry*>(chunk + bytes * (n % per_chunk));
+  return RowRef(chunk + layout_.row_bytes() * (n % per_chunk));
 }
 
-const ReportEntry& ReportRows::Row(const ReportEntry* handle,
-                                   ReportEntry* scratch,
+size_t ReportRows::rows_stored() const {
+  if (chunks_.empty()) return 0;
+  return (chunks_.size() - 1) * RowsPerChunk() + chunk_used_;
+}
+
+const ReportEntry& ReportRows::Row(RowRef row, ReportEntry* scratch,
                                    const RowFieldSet& fields,
                                    bool address_texts) const {
-  if (!layout_.compact()) return *handle;
-  layout_.Unpack(reinterpret_cast<const unsigned char*>(handle),
-                 side_addresses_, fields, scratch, address_texts);
+  if (!layout_.compact()) {
+    return *std::launder(reinterpret_cast<const ReportEntry*>(row.record_));
+  }
+  layout_.Unpack(row.record_, side_addresses_, fields, scratch, address_texts);
   return *scratch;
+}
+
+uint64_t ReportRows::row_count() const {
+  // Rows stand for one row each unless the layout keeps multiplicities.
+  if (!layout_.Stores(RowField::kMultiplicity)) return list_.size();
+  uint64_t count = 0;
+  for (RowRef row : list_) count = SaturatingAdd(count, multiplicity(row));
+  return count;
 }
 
 }  // namespace tnwk

@@ -27,21 +27,34 @@ struct AddressDetail {
   uint32_t dport = 0;
 };
 
+// A handle of one row of a ReportRows table: how the table hands its rows
+// out, whole or compact. Only the table that made it reads it.
+class RowRef {
+ public:
+  RowRef() = default;
+  friend bool operator==(RowRef, RowRef) = default;
+
+ private:
+  friend class ReportRows;
+  explicit RowRef(unsigned char* record) : record_(record) {}
+  unsigned char* record_ = nullptr;
+};
+
 // The table of report rows of one run and the texts they point into.
 //
 // Contract: rows() is the row list in list order, head first. While the
 // aggregation runs, the head is the newest row (rows are pushed at the
 // head); the end-of-input filter and the sorting reorder it. Rows live, and
-// keep their addresses, as long as this object; rows dropped by the filter
+// keep their places, as long as this object; rows dropped by the filter
 // leave the list but are not reused. address_details() is the newest-first
 // list of AddressDetail records.
 //
-// Rows are stored as the layout says. With whole records the list holds the
-// rows themselves. With compact records (layout().compact()) the list holds
-// handles that only this object can read: Row() unpacks one into a
-// ReportEntry, and the accessors below read and write the counts and times.
-// The accessors work on both kinds.
+// Rows are stored as the layout says, and read through this object
+// whatever the layout: Row() gives the fields of a row as a ReportEntry,
+// and the accessors below read and write single fields.
 class ReportRows {
+  using F = RowField;
+
  public:
   explicit ReportRows(RowLayout layout = RowLayout())
       : layout_(std::move(layout)) {}
@@ -50,61 +63,46 @@ class ReportRows {
 
   const RowLayout& layout() const { return layout_; }
 
-  // A new row in stable storage holding `values`, its texts empty; not yet
-  // in the list. Whole records only.
-  ReportEntry& Allocate(const EntryValues& values);
-  // Puts `row` at the head of the list.
-  void PushFront(ReportEntry* row) { list_.push_front(row); }
-
   // Stores a row with the values of `row` (its texts already the pool's) and
   // puts it at the head of the list. Returns its handle.
-  ReportEntry* AddRow(const ReportEntry& row);
+  RowRef AddRow(const ReportEntry& row);
   // The handle of the `n`th row stored, from 0, and how many are stored.
-  ReportEntry* RowAt(size_t n) const;
-  size_t rows_stored() const { return rows_stored_; }
+  RowRef RowAt(size_t n) const;
+  size_t rows_stored() const;
 
-  // The row behind `handle`: with whole records the row itself, else its
-  // stored fields among `fields` unpacked into `scratch`, whose other fields
-  // stay as they were.
-  const ReportEntry& Row(const ReportEntry* handle, ReportEntry* scratch,
+  // The row behind `row`: the stored record itself when it is whole, else
+  // its stored fields among `fields` unpacked into `scratch`, whose other
+  // fields stay as they were. Without `address_texts` the texts of the
+  // addresses may be left alone too.
+  const ReportEntry& Row(RowRef row, ReportEntry* scratch,
                          const RowFieldSet& fields,
                          bool address_texts = true) const;
-  const ReportEntry& Row(const ReportEntry* handle,
-                         ReportEntry* scratch) const {
-    return Row(handle, scratch, layout_.stored());
+  const ReportEntry& Row(RowRef row, ReportEntry* scratch) const {
+    return Row(row, scratch, layout_.stored());
   }
 
-  uint64_t count(const ReportEntry* handle) const {
-    return Get<uint64_t>(handle, RowField::kCount, &ReportEntry::count);
+  uint64_t count(RowRef row) const { return At<uint64_t>(row, F::kCount); }
+  int64_t earliest(RowRef row) const { return At<int64_t>(row, F::kEarliest); }
+  int64_t latest(RowRef row) const { return At<int64_t>(row, F::kLatest); }
+  uint64_t entry_no(RowRef row) const { return At<uint64_t>(row, F::kEntryNo); }
+  uint64_t multiplicity(RowRef row) const {
+    return At<uint64_t>(row, F::kMultiplicity);
   }
-  void set_count(ReportEntry* handle, uint64_t value) {
-    Put(handle, RowField::kCount, &ReportEntry::count, value);
+  const char* sname(RowRef row) const {
+    return At<const char*>(row, F::kSname);
   }
-  int64_t earliest(const ReportEntry* handle) const {
-    return Get<int64_t>(handle, RowField::kEarliest, &ReportEntry::earliest);
+  void set_count(RowRef row, uint64_t value) { Put(row, F::kCount, value); }
+  void set_earliest(RowRef row, int64_t value) {
+    Put(row, F::kEarliest, value);
   }
-  void set_earliest(ReportEntry* handle, int64_t value) {
-    Put(handle, RowField::kEarliest, &ReportEntry::earliest, value);
-  }
-  int64_t latest(const ReportEntry* handle) const {
-    return Get<int64_t>(handle, RowField::kLatest, &ReportEntry::latest);
-  }
-  void set_latest(ReportEntry* handle, int64_t value) {
-    Put(handle, RowField::kLatest, &ReportEntry::latest, value);
-  }
-  uint64_t entry_no(const ReportEntry* handle) const {
-    return Get<uint64_t>(handle, RowField::kEntryNo, &ReportEntry::entry_no);
-  }
-  uint64_t multiplicity(const ReportEntry* handle) const {
-    return Get<uint64_t>(handle, RowField::kMultiplicity,
-                         &ReportEntry::multiplicity);
-  }
-  const char* sname(const ReportEntry* handle) const {
-    return Get<const char*>(handle, RowField::kSname, &ReportEntry::sname);
-  }
+  void set_latest(RowRef row, int64_t value) { Put(row, F::kLatest, value); }
 
-  const std::deque<ReportEntry*>& rows() const { return list_; }
-  std::deque<ReportEntry*>& mutable_rows() { return list_; }
+  const std::deque<RowRef>& rows() const { return list_; }
+  std::deque<RowRef>& mutable_rows() { return list_; }
+
+  // The rows the report counts: each row of the list as many times as it
+  // stands for (its multiplicity).
+  uint64_t row_count() const;
 
   TextPool& texts() { return texts_; }
 
@@ -115,47 +113,46 @@ class ReportRows {
 
   // The last entry_no given out; the first row gets 1.
   uint64_t row_counter = 0;
-  // Rows created, or after the end-of-input filter the rows kept.
-  uint64_t row_count = 0;
   // Sum of the counts of the rows the filter kept; 0 without the filter.
   uint64_t count_sum = 0;
 
  private:
-  // A field of a row: the member of a whole record, or the bytes of a
-  // compact one (the layout's default when it does not store the field).
-  template <typename T, typename Member>
-  T Get(const ReportEntry* handle, RowField field, Member member) const {
-    if (!layout_.compact()) return handle->*member;
-    if (!layout_.Stores(field)) {
-      static const ReportEntry defaults;
-      return defaults.*member;
+  // A field of a row: its bytes in the record, or the default of a field
+  // the layout does not store.
+  template <typename T>
+  T At(RowRef row, RowField field) const {
+    if (!layout_.Stores(field)) return Default<T>(field);
+    T value;
+    std::memcpy(&value, row.record_ + layout_.OffsetOf(field), sizeof value);
+    return value;
+  }
+  template <typename T>
+  void Put(RowRef row, RowField field, T value) {
+    if (layout_.Stores(field)) {
+      std::memcpy(row.record_ + layout_.OffsetOf(field), &value, sizeof value);
     }
+  }
+  template <typename T>
+  static T Default(RowField field) {
+    static const ReportEntry defaults;
     T value;
     std::memcpy(&value,
-                reinterpret_cast<const unsigned char*>(handle) +
-                    layout_.OffsetOf(field),
+                reinterpret_cast<const unsigned char*>(&defaults) +
+                    PlaceOf(field).offset,
                 sizeof value);
     return value;
   }
-  template <typename T, typename Member>
-  void Put(ReportEntry* handle, RowField field, Member member, T value) {
-    if (!layout_.compact()) {
-      handle->*member = value;
-    } else if (layout_.Stores(field)) {
-      std::memcpy(
-          reinterpret_cast<unsigned char*>(handle) + layout_.OffsetOf(field),
-          &value, sizeof value);
-    }
-  }
-  void* Slot();
+  size_t RowsPerChunk() const { return kChunkBytes / layout_.row_bytes(); }
+  unsigned char* Slot();
+
+  static constexpr size_t kChunkBytes = 2 * kLargePageBytes;
 
   RowLayout layout_;
   // Rows are carved out of large chunks: one allocation per thousands of
   // rows instead of one per row.
   std::vector<LargeBlock> chunks_;
   size_t chunk_used_ = 0;
-  size_t rows_stored_ = 0;
-  std::deque<ReportEntry*> list_;
+  std::deque<RowRef> list_;
   TextPool texts_;
   std::deque<AddressDetail> address_details_;
   std::vector<RowLayout::SideAddress> side_addresses_;

@@ -11,132 +11,10 @@ namespace tnwk {
 
 namespace {
 
-// The numeric columns that split rows, each compared on its whole value.
-constexpr int kNumberColumns[] = {
-    kColumnDport,       kColumnSport,         kColumnIpProtocol,
-    kColumnTcpOptions,  kColumnOobMark,       kColumnOobProtocol,
-    kColumnOobFamily,   kColumnIpId,          kColumnIpCsum,
-    kColumnIpFragoff,   kColumnIpIhl,         kColumnIpTos,
-    kColumnIpTtl,       kColumnIp6Payloadlen, kColumnIp6Flowlabel,
-    kColumnIcmpType,    kColumnIcmpCode,      kColumnIpTotlen,
-    kColumnTcpSeq,      kColumnTcpAckseq,     kColumnTcpWindow,
-    kColumnTcpUrgp,     kColumnUdpLen,        kColumnIcmpEchoid,
-    kColumnIcmpEchoseq, kColumnIcmpGateway,   kColumnIcmpFragmtu,
-    kColumnAhespSpi,
-};
-
-uint64_t NumberField(const EntryValues& v, int column) {
-  switch (column) {
-    case kColumnDport:
-      return v.dport;
-    case kColumnSport:
-      return v.sport;
-    case kColumnIpProtocol:
-      return v.ip_protocol;
-    case kColumnTcpOptions:
-      return v.tcp_flags;
-    case kColumnOobMark:
-      return v.oob_mark;
-    case kColumnOobProtocol:
-      return v.oob_protocol;
-    case kColumnOobFamily:
-      return v.oob_family;
-    case kColumnIpId:
-      return v.ip_id;
-    case kColumnIpCsum:
-      return v.ip_csum;
-    case kColumnIpFragoff:
-      return v.ip_fragoff;
-    case kColumnIpIhl:
-      return v.ip_ihl;
-    case kColumnIpTos:
-      return v.ip_tos;
-    case kColumnIpTtl:
-      return v.ip_ttl;
-    case kColumnIp6Payloadlen:
-      return v.ip6_payloadlen;
-    case kColumnIp6Flowlabel:
-      return v.ip6_flowlabel;
-    case kColumnIcmpType:
-      return v.icmp_type;
-    case kColumnIcmpCode:
-      return v.icmp_code;
-    case kColumnIpTotlen:
-      return v.ip_totlen;
-    case kColumnTcpSeq:
-      return v.tcp_seq;
-    case kColumnTcpAckseq:
-      return v.tcp_ackseq;
-    case kColumnTcpWindow:
-      return v.tcp_window;
-    case kColumnTcpUrgp:
-      return v.tcp_urgp;
-    case kColumnUdpLen:
-      return v.udp_len;
-    case kColumnIcmpEchoid:
-      return v.icmp_echoid;
-    case kColumnIcmpEchoseq:
-      return v.icmp_echoseq;
-    case kColumnIcmpGateway:
-      return v.icmp_gateway;
-    case kColumnIcmpFragmtu:
-      return v.icmp_fragmtu;
-    case kColumnAhespSpi:
-      return v.ahesp_spi;
-    default:
-      return 0;
-  }
-}
-
-// The text columns that split rows and how many leading characters decide.
-// sname is compared over 128 of its 256 bytes, so two long file names that
-// share their first 128 characters fold into one row.
-struct TextColumnLimit {
-  int column;
-  size_t limit;
-};
-constexpr TextColumnLimit kTextColumns[] = {
-    {kColumnOobIn, 128},  {kColumnOobPrefix, 128},   {kColumnLocalHostname, 33},
-    {kColumnOobOut, 128}, {kColumnMacSaddrStr, 128}, {kColumnMacDaddrStr, 128},
-    {kColumnRawMac, 512}, {kColumnSname, 128},
-};
-
-template <typename Text>
-const char* Chars(const Text& text) {
-  return text.c_str();
-}
-inline const char* Chars(const char* text) { return text; }
-
-// One accessor for LogEntry (fixed texts) and ReportEntry (pooled texts).
-template <typename Row>
-const char* TextField(const Row& row, int column) {
-  switch (column) {
-    case kColumnOobIn:
-      return Chars(row.oob_in);
-    case kColumnOobPrefix:
-      return Chars(row.oob_prefix);
-    case kColumnLocalHostname:
-      return Chars(row.local_hostname);
-    case kColumnOobOut:
-      return Chars(row.oob_out);
-    case kColumnMacSaddrStr:
-      return Chars(row.mac_saddr_str);
-    case kColumnMacDaddrStr:
-      return Chars(row.mac_daddr_str);
-    case kColumnRawMac:
-      return Chars(row.raw_mac);
-    case kColumnSname:
-      return Chars(row.sname);
-    default:
-      return "";
-  }
-}
-
-bool LocationEqual(const EntryValues& a, const EntryValues& b, int column) {
-  bool source = column < kColumnLocationDestinationBase;
-  auto field = static_cast<LocationField>(
-      column -
-      (source ? kColumnLocationSourceBase : kColumnLocationDestinationBase));
+bool LocationEqual(const EntryValues& a, const EntryValues& b,
+                   const FieldKeyword& keyword) {
+  const bool source = IsSourceLocation(keyword);
+  const LocationField field = LocationOf(keyword);
   switch (KindOfLocationField(field)) {
     case LocationKind::kNumber:
       return LocationNumber(a, source, field) ==
@@ -156,11 +34,9 @@ bool LocationEqual(const EntryValues& a, const EntryValues& b, int column) {
 // A hash of the location or AS field that agrees whenever LocationEqual
 // does: texts over their first 128 characters, the two zeros of a double
 // alike.
-uint64_t LocationHash(const EntryValues& v, int column) {
-  bool source = column < kColumnLocationDestinationBase;
-  auto field = static_cast<LocationField>(
-      column -
-      (source ? kColumnLocationSourceBase : kColumnLocationDestinationBase));
+uint64_t LocationHash(const EntryValues& v, const FieldKeyword& keyword) {
+  const bool source = IsSourceLocation(keyword);
+  const LocationField field = LocationOf(keyword);
   switch (KindOfLocationField(field)) {
     case LocationKind::kNumber:
       return LocationNumber(v, source, field);
@@ -215,20 +91,33 @@ uint64_t HashAddress(const AddressBlock& address, int mode) {
 }  // namespace
 
 RowKey::RowKey(const ReportDefinition& definition) {
-  saddr_ = definition.IsColumnSelected(kColumnIpSaddr);
-  daddr_ = definition.IsColumnSelected(kColumnIpDaddr);
-  for (int column : kNumberColumns) {
-    if (definition.IsColumnSelected(column)) number_columns_.push_back(column);
-  }
-  for (const TextColumnLimit& text : kTextColumns) {
-    if (definition.IsColumnSelected(text.column)) {
-      text_columns_.push_back({text.column, text.limit});
-    }
-  }
-  for (int column = kColumnLocationSourceBase; column < kColumnIdLimit;
-       ++column) {
-    if (definition.IsColumnSelected(column)) {
-      location_columns_.push_back(column);
+  for (int column = 0; column < kColumnIdLimit; ++column) {
+    const FieldKeyword* keyword = KeywordOfColumn(column);
+    if (keyword == nullptr || !definition.IsColumnSelected(column)) continue;
+    switch (keyword->kind) {
+      case FieldKind::kNumber:
+      case FieldKind::kProtocol:
+      case FieldKind::kTcpFlags:
+      case FieldKind::kGateway:
+        number_fields_.push_back(keyword->field);
+        break;
+      case FieldKind::kText:
+        // sname is compared over 128 of its 256 bytes, so two long file
+        // names that share their first 128 characters fold into one row.
+        text_fields_.push_back(
+            {keyword->field, keyword->field == RowField::kSname
+                                 ? size_t{128}
+                                 : TextCapacity(keyword->field)});
+        break;
+      case FieldKind::kAddress:
+        (keyword->field == RowField::kIpSaddr ? saddr_ : daddr_) = true;
+        break;
+      case FieldKind::kLocation:
+        location_fields_.push_back(keyword);
+        break;
+      default:
+        // Line ids, counts, times and names never split rows.
+        break;
     }
   }
 }
@@ -247,17 +136,17 @@ bool RowKey::Matches(const ReportEntry& row, const LogEntry& entry) const {
   if (daddr_ && !AddressEqual(row.oob_family, row.ip_daddr, entry.ip_daddr)) {
     return false;
   }
-  for (int column : number_columns_) {
-    if (NumberField(row, column) != NumberField(entry, column)) return false;
+  for (RowField field : number_fields_) {
+    if (FieldNumber(row, field) != FieldNumber(entry, field)) return false;
   }
-  for (const TextColumn& text : text_columns_) {
-    if (std::strncmp(TextField(row, text.column), TextField(entry, text.column),
+  for (const TextField& text : text_fields_) {
+    if (std::strncmp(FieldText(row, text.field), FieldText(entry, text.field),
                      text.limit) != 0) {
       return false;
     }
   }
-  for (int column : location_columns_) {
-    if (!LocationEqual(row, entry, column)) return false;
+  for (const FieldKeyword* keyword : location_fields_) {
+    if (!LocationEqual(row, entry, *keyword)) return false;
   }
   return true;
 }
@@ -269,13 +158,15 @@ uint64_t RowKey::HashValues(const Row& row, int mode) const {
     if (saddr_) h = Mix(h, HashAddress(row.ip_saddr, mode));
     if (daddr_) h = Mix(h, HashAddress(row.ip_daddr, mode));
   }
-  for (int column : number_columns_) h = Mix(h, NumberField(row, column));
-  for (const TextColumn& text : text_columns_) {
-    const char* chars = TextField(row, text.column);
+  for (RowField field : number_fields_) h = Mix(h, FieldNumber(row, field));
+  for (const TextField& text : text_fields_) {
+    const char* chars = FieldText(row, text.field);
     std::string_view view(chars, strnlen(chars, text.limit));
     h = Mix(h, std::hash<std::string_view>{}(view));
   }
-  for (int column : location_columns_) h = Mix(h, LocationHash(row, column));
+  for (const FieldKeyword* keyword : location_fields_) {
+    h = Mix(h, LocationHash(row, *keyword));
+  }
   return Finish(h);
 }
 
@@ -296,9 +187,9 @@ RowIndex::RowIndex(const ReportDefinition& definition) : key_(definition) {
   }
 }
 
-ReportEntry* RowIndex::Find(const LogEntry& entry,
-                            const ReportRows& rows) const {
-  ReportEntry* best = nullptr;
+std::optional<RowRef> RowIndex::Find(const LogEntry& entry,
+                                     const ReportRows& rows) const {
+  std::optional<RowRef> best;
   uint32_t best_number = 0;
   // Rows of different families can all take the entry, since the row's
   // family decides how addresses compare; the walk would stop at the
@@ -312,7 +203,7 @@ ReportEntry* RowIndex::Find(const LogEntry& entry,
     for (size_t i = tag & mask; table.slots[i].row != 0; i = (i + 1) & mask) {
       const Slot& slot = table.slots[i];
       if (slot.tag != tag || slot.row <= best_number) continue;
-      ReportEntry* row = rows.RowAt(slot.row - 1);
+      const RowRef row = rows.RowAt(slot.row - 1);
       if (key_.Matches(rows.Row(row, &scratch_, key_fields_, false), entry)) {
         best = row;
         best_number = slot.row;

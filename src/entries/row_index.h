@@ -4,8 +4,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "entries/field_keywords.h"
 #include "entries/large_block.h"
 #include "entries/log_entry.h"
 #include "entries/report_definition.h"
@@ -37,18 +39,18 @@ class RowKey {
   static constexpr int kModes = 3;
 
  private:
-  struct TextColumn {
-    int column;
-    size_t limit;
+  struct TextField {
+    RowField field;
+    size_t limit;  // leading characters that decide
   };
   template <typename Row>
   uint64_t HashValues(const Row& row, int mode) const;
 
   bool saddr_ = false;
   bool daddr_ = false;
-  std::vector<int> number_columns_;
-  std::vector<TextColumn> text_columns_;
-  std::vector<int> location_columns_;
+  std::vector<RowField> number_fields_;
+  std::vector<TextField> text_fields_;
+  std::vector<const FieldKeyword*> location_fields_;
 };
 
 // Finds the row a summarized entry belongs to in constant expected time.
@@ -58,8 +60,9 @@ class RowIndex {
  public:
   explicit RowIndex(const ReportDefinition& definition);
 
-  // The newest row of `rows` that takes `entry`, or nullptr.
-  ReportEntry* Find(const LogEntry& entry, const ReportRows& rows) const;
+  // The newest row of `rows` that takes `entry`, if any.
+  std::optional<RowRef> Find(const LogEntry& entry,
+                             const ReportRows& rows) const;
   // Adds the row stored `n`th in the table (ReportRows::RowAt), whose
   // values are `row`; its key fields must not change afterwards.
   void Add(size_t n, const ReportEntry& row);

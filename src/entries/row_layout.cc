@@ -23,66 +23,15 @@ std::array<RowFieldPlace, kRowFieldCount> MeasurePlaces() {
   static const ReportEntry probe;
   const auto* base = reinterpret_cast<const unsigned char*>(&probe);
   std::array<RowFieldPlace, kRowFieldCount> places{};
-  auto place = [&](RowField field, const auto& member) {
-    places[static_cast<size_t>(field)] = {
-        static_cast<size_t>(reinterpret_cast<const unsigned char*>(&member) -
-                            base),
-        sizeof member};
-  };
-  place(F::kId, probe.id);
-  place(F::kLocalTime, probe.local_time);
-  place(F::kIpProtocol, probe.ip_protocol);
-  place(F::kIpTotlen, probe.ip_totlen);
-  place(F::kOobFamily, probe.oob_family);
-  place(F::kIpSaddr, probe.ip_saddr);
-  place(F::kSport, probe.sport);
-  place(F::kIpDaddr, probe.ip_daddr);
-  place(F::kDport, probe.dport);
-  place(F::kTcpFlags, probe.tcp_flags);
-  place(F::kCount, probe.count);
-  place(F::kOobProtocol, probe.oob_protocol);
-  place(F::kOobMark, probe.oob_mark);
-  place(F::kIpTos, probe.ip_tos);
-  place(F::kIpTtl, probe.ip_ttl);
-  place(F::kIpIhl, probe.ip_ihl);
-  place(F::kIpCsum, probe.ip_csum);
-  place(F::kIpId, probe.ip_id);
-  place(F::kIp6Payloadlen, probe.ip6_payloadlen);
-  place(F::kIp6Flowlabel, probe.ip6_flowlabel);
-  place(F::kIpFragoff, probe.ip_fragoff);
-  place(F::kTcpSeq, probe.tcp_seq);
-  place(F::kTcpAckseq, probe.tcp_ackseq);
-  place(F::kTcpWindow, probe.tcp_window);
-  place(F::kTcpUrgp, probe.tcp_urgp);
-  place(F::kUdpLen, probe.udp_len);
-  place(F::kIcmpType, probe.icmp_type);
-  place(F::kIcmpCode, probe.icmp_code);
-  place(F::kIcmpEchoid, probe.icmp_echoid);
-  place(F::kIcmpEchoseq, probe.icmp_echoseq);
-  place(F::kIcmpGateway, probe.icmp_gateway);
-  place(F::kIcmpFragmtu, probe.icmp_fragmtu);
-  place(F::kAhespSpi, probe.ahesp_spi);
-  place(F::kSrcLocation, probe.src_location);
-  place(F::kDstLocation, probe.dst_location);
-  place(F::kSrcAsn, probe.src_asn);
-  place(F::kDstAsn, probe.dst_asn);
-  place(F::kEntryNo, probe.entry_no);
-  place(F::kMultiplicity, probe.multiplicity);
-  place(F::kEarliest, probe.earliest);
-  place(F::kLatest, probe.latest);
-  place(F::kSname, probe.sname);
-  place(F::kLocalHostname, probe.local_hostname);
-  place(F::kOobPrefix, probe.oob_prefix);
-  place(F::kInterface, probe.interface);
-  place(F::kSrcHost, probe.src_host);
-  place(F::kSrcService, probe.src_service);
-  place(F::kDstHost, probe.dst_host);
-  place(F::kDstService, probe.dst_service);
-  place(F::kMacSaddrStr, probe.mac_saddr_str);
-  place(F::kMacDaddrStr, probe.mac_daddr_str);
-  place(F::kRawMac, probe.raw_mac);
-  place(F::kOobIn, probe.oob_in);
-  place(F::kOobOut, probe.oob_out);
+#define TNWK_PLACE(id, member, ...)                                      \
+  places[static_cast<size_t>(F::id)] = {                                 \
+      static_cast<size_t>(                                               \
+          reinterpret_cast<const unsigned char*>(&probe.member) - base), \
+      sizeof probe.member};
+  TNWK_VALUE_FIELDS(TNWK_PLACE)
+  TNWK_ROW_ONLY_FIELDS(TNWK_PLACE)
+  TNWK_TEXT_FIELDS(TNWK_PLACE)
+#undef TNWK_PLACE
   return places;
 }
 
@@ -99,11 +48,6 @@ bool IsAddress(RowField field) {
 // Bytes of a field in a compact record.
 size_t PackedSize(RowField field) {
   return IsAddress(field) ? 8 : PlaceOf(field).size;
-}
-
-RowFieldSet LocationFields(bool source) {
-  return source ? Set({F::kSrcLocation, F::kSrcAsn})
-                : Set({F::kDstLocation, F::kDstAsn});
 }
 
 // Fields are 1, 2, 4 or 8 bytes: copies of a known size are inlined.
@@ -137,205 +81,31 @@ RowFieldPlace PlaceOf(RowField field) {
 RowFieldSet FieldsOfColumn(int column) {
   // Cells of protocol-bound fields also read the protocol and the ICMP type
   // and code; every compact record keeps those (see RowLayout).
-  switch (column) {
-    case kColumnId:
-      return Set({F::kId});
-    case kColumnSname:
-      return Set({F::kSname});
-    case kColumnCount:
-      return Set({F::kCount});
-    case kColumnLocalHostname:
-      return Set({F::kLocalHostname});
-    case kColumnLocalTime:
-      return Set({F::kLocalTime});
-    case kColumnEarliest:
-      return Set({F::kEarliest});
-    case kColumnLatest:
-      return Set({F::kLatest});
-    case kColumnOobPrefix:
-      return Set({F::kOobPrefix});
-    case kColumnOobMark:
-      return Set({F::kOobMark});
-    case kColumnOobProtocol:
-      return Set({F::kOobProtocol});
-    case kColumnMacSaddrStr:
-      return Set({F::kMacSaddrStr});
-    case kColumnMacDaddrStr:
-      return Set({F::kMacDaddrStr});
-    case kColumnRawMac:
-      return Set({F::kRawMac});
-    case kColumnOobIn:
-      return Set({F::kOobIn});
-    case kColumnOobOut:
-      return Set({F::kOobOut});
-    case kColumnIpProtocol:
-      return Set({F::kIpProtocol});
-    case kColumnIpSaddr:
-      return Set({F::kIpSaddr, F::kOobFamily});
-    case kColumnSrcHost:
-      return Set({F::kSrcHost, F::kIpSaddr});
-    case kColumnSport:
-      return Set({F::kSport});
-    case kColumnSrcService:
-      return Set({F::kSrcService, F::kSport});
-    case kColumnIpDaddr:
-      return Set({F::kIpDaddr, F::kOobFamily});
-    case kColumnDstHost:
-      return Set({F::kDstHost, F::kIpDaddr});
-    case kColumnDport:
-      return Set({F::kDport});
-    case kColumnDstService:
-      return Set({F::kDstService, F::kDport});
-    case kColumnIpId:
-      return Set({F::kIpId});
-    case kColumnIpCsum:
-      return Set({F::kIpCsum});
-    case kColumnIpFragoff:
-      return Set({F::kIpFragoff});
-    case kColumnIpIhl:
-      return Set({F::kIpIhl});
-    case kColumnIpTos:
-      return Set({F::kIpTos});
-    case kColumnIpTtl:
-      return Set({F::kIpTtl});
-    case kColumnIp6Flowlabel:
-      return Set({F::kIp6Flowlabel});
-    case kColumnIp6Payloadlen:
-      return Set({F::kIp6Payloadlen});
-    case kColumnIpTotlen:
-      return Set({F::kIpTotlen});
-    case kColumnOobFamily:
-      return Set({F::kOobFamily});
-    case kColumnIcmpType:
-      return Set({F::kIcmpType});
-    case kColumnIcmpCode:
-      return Set({F::kIcmpCode});
-    case kColumnTcpSeq:
-      return Set({F::kTcpSeq});
-    case kColumnTcpAckseq:
-      return Set({F::kTcpAckseq});
-    case kColumnTcpWindow:
-      return Set({F::kTcpWindow});
-    case kColumnTcpOptions:
-      return Set({F::kTcpFlags});
-    case kColumnTcpUrgp:
-      return Set({F::kTcpUrgp});
-    case kColumnUdpLen:
-      return Set({F::kUdpLen});
-    case kColumnIcmpEchoid:
-      return Set({F::kIcmpEchoid});
-    case kColumnIcmpEchoseq:
-      return Set({F::kIcmpEchoseq});
-    case kColumnIcmpFragmtu:
-      return Set({F::kIcmpFragmtu});
-    case kColumnIcmpGateway:
-      return Set({F::kIcmpGateway});
-    case kColumnAhespSpi:
-      return Set({F::kAhespSpi});
-    default:
-      break;
+  const FieldKeyword* keyword = KeywordOfColumn(column);
+  RowFieldSet set;
+  if (keyword == nullptr || keyword->kind == FieldKind::kNone) return set;
+  set.set(static_cast<size_t>(keyword->field));
+  if (keyword->companion != F::kNone) {
+    set.set(static_cast<size_t>(keyword->companion));
   }
-  if (column >= kColumnLocationSourceBase && column < kColumnIdLimit) {
-    return LocationFields(column < kColumnLocationDestinationBase);
-  }
-  return {};
+  return set;
 }
 
 RowFieldSet FieldsOfSort(int sort_key) {
-  switch (sort_key) {
-    case kSortId:
-      return Set({F::kSname, F::kId});
-    case kSortSname:
-      return Set({F::kSname});
-    case kSortCount:
-      return Set({F::kCount});
-    case kSortEarliest:
-      return Set({F::kEarliest});
-    case kSortLatest:
-      return Set({F::kLatest});
-    case kSortLocalTime:
-      return Set({F::kLocalTime});
-    case kSortIpProtocol:
-      return Set({F::kIpProtocol});
-    case kSortIpSaddr:
-      return Set({F::kOobFamily, F::kIpSaddr});
-    case kSortSport:
-      return Set({F::kSport});
-    case kSortIpDaddr:
-      return Set({F::kOobFamily, F::kIpDaddr});
-    case kSortDport:
-      return Set({F::kDport});
-    case kSortIcmpType:
-      return Set({F::kIcmpType});
-    case kSortIcmpCode:
-      return Set({F::kIcmpCode});
-    case kSortIcmpEchoid:
-      return Set({F::kIcmpEchoid});
-    case kSortIcmpEchoseq:
-      return Set({F::kIcmpEchoseq});
-    case kSortIcmpFragmtu:
-      return Set({F::kIcmpFragmtu});
-    case kSortIcmpGateway:
-      return Set({F::kOobFamily, F::kIcmpGateway});
-    case kSortIpId:
-      return Set({F::kIpId});
-    case kSortIpIhl:
-      return Set({F::kIpIhl});
-    case kSortIpTos:
-      return Set({F::kIpTos});
-    case kSortIpTotlen:
-      return Set({F::kIpTotlen});
-    case kSortIpTtl:
-      return Set({F::kIpTtl});
-    case kSortIp6Flowlabel:
-      return Set({F::kIp6Flowlabel});
-    case kSortIp6Payloadlen:
-      return Set({F::kIp6Payloadlen});
-    case kSortOobFamily:
-      return Set({F::kOobFamily});
-    case kSortLocalHostname:
-      return Set({F::kLocalHostname});
-    case kSortOobIn:
-      return Set({F::kOobIn});
-    case kSortOobOut:
-      return Set({F::kOobOut});
-    case kSortOobMark:
-      return Set({F::kOobMark});
-    case kSortOobPrefix:
-      return Set({F::kOobPrefix});
-    case kSortOobProtocol:
-      return Set({F::kOobProtocol});
-    case kSortMacSaddrStr:
-      return Set({F::kMacSaddrStr});
-    case kSortMacDaddrStr:
-      return Set({F::kMacDaddrStr});
-    case kSortRawMac:
-      return Set({F::kRawMac});
-    case kSortIpFragoff:
-      return Set({F::kIpFragoff});
-    case kSortIpCsum:
-      return Set({F::kIpCsum});
-    case kSortAhespSpi:
-      return Set({F::kAhespSpi});
-    case kSortTcpSeq:
-      return Set({F::kTcpSeq});
-    case kSortTcpAckseq:
-      return Set({F::kTcpAckseq});
-    case kSortTcpWindow:
-      return Set({F::kTcpWindow});
-    case kSortUdpLen:
-      return Set({F::kUdpLen});
-    case kSortTcpUrgp:
-      return Set({F::kTcpUrgp});
-    case kSortTcpOptions:
-      return Set({F::kTcpFlags});
-    default:
-      break;
+  const FieldKeyword* keyword = KeywordOfSort(sort_key);
+  if (keyword == nullptr) return {};
+  RowFieldSet set = FieldsOfColumn(keyword->column_id);
+  // Line numbers order within their file; gateways under the family.
+  if (keyword->kind == FieldKind::kLineId) set |= Set({F::kSname});
+  if (keyword->kind == FieldKind::kGateway) set |= Set({F::kOobFamily});
+  return set;
+}
+
+RowLayout::RowLayout() : row_bytes_(sizeof(ReportEntry)) {
+  stored_.set();
+  for (size_t i = 0; i < kRowFieldCount; ++i) {
+    offsets_[i] = PlaceOf(static_cast<RowField>(i)).offset;
   }
-  if (sort_key >= kSortLocationSourceBase && sort_key < kSortIdLimit) {
-    return LocationFields(sort_key < kSortLocationDestinationBase);
-  }
-  return {};
 }
 
 RowLayout::RowLayout(const ReportDefinition& definition, const Options& options,
@@ -344,6 +114,7 @@ RowLayout::RowLayout(const ReportDefinition& definition, const Options& options,
   // read any field: such runs keep whole records.
   if ((options.cache_flags &
        (kCachePopulate | kCacheUpdHosts | kCachePopulateFull)) != 0) {
+    *this = RowLayout();
     return;
   }
   compact_ = true;
@@ -393,8 +164,7 @@ void RowLayout::Pack(const ReportEntry& row, unsigned char* out,
       CopyField(to, base + slot.offset, slot.size);
       continue;
     }
-    const AddressBlock& address =
-        slot.field == RowField::kIpSaddr ? row.ip_saddr : row.ip_daddr;
+    const AddressBlock& address = FieldAddress(row, slot.field);
     uint32_t extra = 0;
     char dotted[16];
     static constexpr uint8_t kZero[16] = {};
@@ -424,8 +194,7 @@ void RowLayout::Unpack(const unsigned char* record,
       CopyField(base + slot.offset, from, slot.size);
       continue;
     }
-    AddressBlock& address =
-        slot.field == RowField::kIpSaddr ? row->ip_saddr : row->ip_daddr;
+    AddressBlock& address = FieldAddress(*row, slot.field);
     uint32_t extra = 0;
     std::memcpy(&address.v4, from, 4);
     std::memcpy(&extra, from + 4, 4);

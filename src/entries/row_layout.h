@@ -1,81 +1,19 @@
 #ifndef TNWK_ENTRIES_ROW_LAYOUT_H_
 #define TNWK_ENTRIES_ROW_LAYOUT_H_
 
-#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "entries/entry_fields.h"
 #include "entries/log_entry.h"
 #include "entries/options.h"
 #include "entries/report_definition.h"
 #include "entries/text_pool.h"
 
 namespace tnwk {
-
-// The fields of a report row, one per member of ReportEntry.
-enum class RowField : uint8_t {
-  kId,
-  kLocalTime,
-  kIpProtocol,
-  kIpTotlen,
-  kOobFamily,
-  kIpSaddr,
-  kSport,
-  kIpDaddr,
-  kDport,
-  kTcpFlags,
-  kCount,
-  kOobProtocol,
-  kOobMark,
-  kIpTos,
-  kIpTtl,
-  kIpIhl,
-  kIpCsum,
-  kIpId,
-  kIp6Payloadlen,
-  kIp6Flowlabel,
-  kIpFragoff,
-  kTcpSeq,
-  kTcpAckseq,
-  kTcpWindow,
-  kTcpUrgp,
-  kUdpLen,
-  kIcmpType,
-  kIcmpCode,
-  kIcmpEchoid,
-  kIcmpEchoseq,
-  kIcmpGateway,
-  kIcmpFragmtu,
-  kAhespSpi,
-  kSrcLocation,
-  kDstLocation,
-  kSrcAsn,
-  kDstAsn,
-  kEntryNo,
-  kMultiplicity,
-  kEarliest,
-  kLatest,
-  kSname,
-  kLocalHostname,
-  kOobPrefix,
-  kInterface,
-  kSrcHost,
-  kSrcService,
-  kDstHost,
-  kDstService,
-  kMacSaddrStr,
-  kMacDaddrStr,
-  kRawMac,
-  kOobIn,
-  kOobOut,
-  kLast = kOobOut,
-};
-inline constexpr size_t kRowFieldCount =
-    static_cast<size_t>(RowField::kLast) + 1;
-using RowFieldSet = std::bitset<kRowFieldCount>;
 
 // The fields that the cell of `column`, the sort pass on `sort_key` and the
 // row matching on `column` read (each a kColumn* / kSort* id; an unknown id
@@ -96,8 +34,8 @@ RowFieldSet FieldsOfSort(int sort_key);
 // of `side` that holds the IPv6 value and the text.
 class RowLayout {
  public:
-  // Whole ReportEntry records.
-  RowLayout() = default;
+  // Whole ReportEntry records, which store every field.
+  RowLayout();
   // Compact records for `definition` under `options`. `timewarp_messages`
   // tells whether summarizing reads the rows' source names (the time-warp
   // message). Runs that fill the name cache keep whole records: the cache
@@ -106,13 +44,14 @@ class RowLayout {
             bool timewarp_messages);
 
   bool compact() const { return compact_; }
-  // Bytes of one compact record.
+  // Bytes of one record.
   size_t row_bytes() const { return row_bytes_; }
   bool Stores(RowField field) const {
     return stored_[static_cast<size_t>(field)];
   }
 
-  // Where the compact record keeps a fixed-size field (not an address).
+  // Where the record keeps a stored fixed-size field (not an address of a
+  // compact record).
   size_t OffsetOf(RowField field) const {
     return offsets_[static_cast<size_t>(field)];
   }

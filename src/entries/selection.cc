@@ -5,160 +5,13 @@
 
 #include <cstring>
 
-#include "base/ip_protocol.h"
 #include "base/numbers.h"
+#include "entries/field_keywords.h"
 #include "entries/location_fields.h"
 
 namespace tnwk {
 
 namespace {
-
-enum class RangeLookup { kNotRange, kGuarded, kValue };
-
-// The entry's value for a range criterion, or why there is none: the id is
-// not a range key, or the entry fails the key's guard.
-RangeLookup RangeValue(int field, const LogEntry& e, uint64_t* value) {
-  const bool icmp = e.ip_protocol == kProtocolIcmp;
-  const bool icmpv6 = e.ip_protocol == kProtocolIcmpv6;
-  bool applies = true;
-  switch (field) {
-    case kCriterionIpProtocol:
-      *value = e.ip_protocol;
-      break;
-    case kCriterionUdpSport:
-      applies = e.ip_protocol == kProtocolUdp;
-      *value = e.sport;
-      break;
-    case kCriterionUdpDport:
-      applies = e.ip_protocol == kProtocolUdp;
-      *value = e.dport;
-      break;
-    case kCriterionTcpSport:
-      applies = e.ip_protocol == kProtocolTcp;
-      *value = e.sport;
-      break;
-    case kCriterionTcpDport:
-      applies = e.ip_protocol == kProtocolTcp;
-      *value = e.dport;
-      break;
-    case kCriterionIcmpType:
-      applies = icmp;
-      *value = e.icmp_type;
-      break;
-    case kCriterionIcmpCode:
-      applies = icmp;
-      *value = e.icmp_code;
-      break;
-    case kCriterionIcmpv6Type:
-      applies = icmpv6;
-      *value = e.icmp_type;
-      break;
-    case kCriterionIcmpv6Code:
-      applies = icmpv6;
-      *value = e.icmp_code;
-      break;
-    case kCriterionAhespSpi:
-      applies = e.ip_protocol == kProtocolEsp || e.ip_protocol == kProtocolAh;
-      *value = e.ahesp_spi;
-      break;
-    case kCriterionIpTos:
-      *value = e.ip_tos;
-      break;
-    case kCriterionIpTtl:
-      *value = e.ip_ttl;
-      break;
-    case kCriterionIpIhl:
-      *value = e.ip_ihl;
-      break;
-    case kCriterionIpTotlen:
-      *value = e.ip_totlen;
-      break;
-    case kCriterionIpId:
-      *value = e.ip_id;
-      break;
-    case kCriterionIpCsum:
-      *value = e.ip_csum;
-      break;
-    case kCriterionIpFragoff:
-      *value = e.ip_fragoff;
-      break;
-    case kCriterionIp6Flowlabel:
-      *value = e.ip6_flowlabel;
-      break;
-    case kCriterionIp6Payloadlen:
-      *value = e.ip6_payloadlen;
-      break;
-    case kCriterionOobFamily:
-      *value = e.oob_family;
-      break;
-    case kCriterionOobMark:
-      *value = e.oob_mark;
-      break;
-    case kCriterionTcpSeq:
-      *value = e.tcp_seq;
-      break;
-    case kCriterionTcpAckseq:
-      *value = e.tcp_ackseq;
-      break;
-    case kCriterionTcpWindow:
-      *value = e.tcp_window;
-      break;
-    case kCriterionTcpUrgp:
-      *value = e.tcp_urgp;
-      break;
-    case kCriterionUdpLen:
-      *value = e.udp_len;
-      break;
-    case kCriterionOobProtocol:
-      *value = e.oob_protocol;
-      break;
-    case kCriterionIcmpEchoid:
-      applies = icmp && (e.icmp_type == 0 || e.icmp_type == 8);
-      *value = e.icmp_echoid;
-      break;
-    case kCriterionIcmpEchoseq:
-      applies = icmp && (e.icmp_type == 0 || e.icmp_type == 8);
-      *value = e.icmp_echoseq;
-      break;
-    case kCriterionIcmpv6Echoid:
-      applies = icmpv6 && (e.icmp_type == 128 || e.icmp_type == 129);
-      *value = e.icmp_echoid;
-      break;
-    case kCriterionIcmpv6Echoseq:
-      applies = icmpv6 && (e.icmp_type == 128 || e.icmp_type == 129);
-      *value = e.icmp_echoseq;
-      break;
-    case kCriterionIcmpFragmtu:
-      applies = icmp && e.icmp_type == 3 && e.icmp_code == 4;
-      *value = e.icmp_fragmtu;
-      break;
-    default:
-      return RangeLookup::kNotRange;
-  }
-  return applies ? RangeLookup::kValue : RangeLookup::kGuarded;
-}
-
-// The entry's text for a text criterion, or nullptr for other ids.
-const char* TextValue(int field, const LogEntry& e) {
-  switch (field) {
-    case kCriterionLocalHostname:
-      return e.local_hostname.c_str();
-    case kCriterionOobIn:
-      return e.oob_in.c_str();
-    case kCriterionOobOut:
-      return e.oob_out.c_str();
-    case kCriterionOobPrefix:
-      return e.oob_prefix.c_str();
-    case kCriterionMacSaddrStr:
-      return e.mac_saddr_str.c_str();
-    case kCriterionMacDaddrStr:
-      return e.mac_daddr_str.c_str();
-    case kCriterionRawMac:
-      return e.raw_mac.c_str();
-    default:
-      return nullptr;
-  }
-}
 
 bool TcpFlagsFit(uint8_t flags, uint64_t value) {
   if ((value & kTcpFlagExact) != 0) return flags == (value & ~kTcpFlagExact);
@@ -231,6 +84,54 @@ bool Selection::ApplyLocation(const SelectionCriterion& criterion,
   return true;
 }
 
+bool Selection::ApplyField(const SelectionCriterion& criterion,
+                           const LogEntry& entry) {
+  const int field = criterion.field;
+  const FieldKeyword* keyword = KeywordOfCriterion(field);
+  const int type = keyword != nullptr ? keyword->criterion_type : kTypeNone;
+  // A criterion whose guard the entry fails leaves its key open.
+  switch (type) {
+    case kTypeNumber:
+    case kTypeProtocol:
+      if (FitsGuard(keyword->criterion_guard, entry)) {
+        ApplyRange(criterion, FieldNumber(entry, keyword->field));
+      }
+      return true;
+    case kTypeText: {
+      int result = criterion.regex.Execute(FieldText(entry, keyword->field));
+      if (result == 0 && criterion.invert) return false;
+      return !(result == REG_NOMATCH && !criterion.invert);
+    }
+    case kTypeAddress:
+      if (!FitsGuard(keyword->criterion_guard, entry)) return true;
+      // The gateway is an IPv4 address only; an IPv6 entry has none to
+      // compare with an IPv6 criterion, which leaves the key open.
+      if (keyword->field == RowField::kIcmpGateway) {
+        ApplyAddress(criterion, entry.oob_family, entry.icmp_gateway, nullptr);
+      } else {
+        const AddressBlock& address = FieldAddress(entry, keyword->field);
+        ApplyAddress(criterion, entry.oob_family, address.v4, address.v6);
+      }
+      return true;
+    case kTypeBoolean:
+      // The flag keywords all arrive folded into tcp_flags.
+      if (field != kCriterionTcpFlags) break;
+      return !FitsGuard(keyword->criterion_guard, entry) ||
+             (entry.tcp_flags & kTcpFlagsUnknown) != 0 ||
+             TcpFlagsFit(entry.tcp_flags, criterion.value);
+    case kTypeDate: {
+      const auto date = static_cast<int64_t>(criterion.value);
+      return field == kCriterionMinDate ? entry.local_time >= date
+                                        : entry.local_time <= date;
+    }
+    default:
+      break;
+  }
+  diag_.Log(3, "Skipping unrecognized selection key during parse: %u\n",
+            static_cast<unsigned>(field));
+  return true;
+}
+
 void Selection::ApplyAddress(const SelectionCriterion& criterion,
                              uint16_t family, uint32_t v4, const uint8_t* v6) {
   if (Ignored(criterion)) return;
@@ -270,61 +171,7 @@ bool Selection::select_entry(const LogEntry& entry) {
       continue;
     }
     if (criterion.geoip != 0) continue;  // a location tag on another key
-    uint64_t value = 0;
-    switch (RangeValue(field, entry, &value)) {
-      case RangeLookup::kValue:
-        ApplyRange(criterion, value);
-        continue;
-      case RangeLookup::kGuarded:
-        continue;
-      case RangeLookup::kNotRange:
-        break;
-    }
-    if (const char* text = TextValue(field, entry)) {
-      int result = criterion.regex.Execute(text);
-      if (result == 0 && criterion.invert) return false;
-      if (result == REG_NOMATCH && !criterion.invert) return false;
-      continue;
-    }
-    switch (field) {
-      case kCriterionIpSaddr:
-        ApplyAddress(criterion, entry.oob_family, entry.ip_saddr.v4,
-                     entry.ip_saddr.v6);
-        break;
-      case kCriterionIpDaddr:
-        ApplyAddress(criterion, entry.oob_family, entry.ip_daddr.v4,
-                     entry.ip_daddr.v6);
-        break;
-      case kCriterionIcmpGateway:
-        // The gateway is an IPv4 address only; an IPv6 entry has none to
-        // compare with an IPv6 criterion, which leaves the key open.
-        if (entry.ip_protocol == kProtocolIcmp && entry.icmp_type == 5) {
-          ApplyAddress(criterion, entry.oob_family, entry.icmp_gateway,
-                       nullptr);
-        }
-        break;
-      case kCriterionTcpFlags:
-        if (entry.ip_protocol == kProtocolTcp &&
-            (entry.tcp_flags & kTcpFlagsUnknown) == 0 &&
-            !TcpFlagsFit(entry.tcp_flags, criterion.value)) {
-          return false;
-        }
-        break;
-      case kCriterionMinDate:
-        if (entry.local_time < static_cast<int64_t>(criterion.value)) {
-          return false;
-        }
-        break;
-      case kCriterionMaxDate:
-        if (entry.local_time > static_cast<int64_t>(criterion.value)) {
-          return false;
-        }
-        break;
-      default:
-        diag_.Log(3, "Skipping unrecognized selection key during parse: %u\n",
-                  static_cast<unsigned>(field));
-        break;
-    }
+    if (!ApplyField(criterion, entry)) return false;
   }
   for (KeyState state : state_) {
     if (state == KeyState::kFailed) return false;
@@ -336,9 +183,9 @@ void Selection::filter_rows(ReportRows* rows) const {
   if (!summarize_) return;
   const int64_t max_earliest = static_cast<int64_t>(definition_.max_earliest);
   const int64_t min_latest = static_cast<int64_t>(definition_.min_latest);
-  std::deque<ReportEntry*> kept;
+  std::deque<RowRef> kept;
   uint64_t count_sum = 0;
-  for (ReportEntry* row : rows->rows()) {
+  for (RowRef row : rows->rows()) {
     const uint64_t count = rows->count(row);
     if (definition_.min_count != 0 && count < definition_.min_count) {
       continue;
@@ -352,7 +199,6 @@ void Selection::filter_rows(ReportRows* rows) const {
     kept.push_front(row);
     count_sum = SaturatingAdd(count_sum, count);
   }
-  rows->row_count = kept.size();
   rows->count_sum = count_sum;
   rows->mutable_rows().swap(kept);
 }

@@ -42,8 +42,8 @@ class Selection final : public EntrySelector {
 
   // The end-of-input filter; does nothing without "summarize". Keeps the
   // rows within the aggregate limits (each limit 0 = none), reverses their
-  // order (the list then runs oldest first), and sets row_count and
-  // count_sum to the number and the total count of the kept rows.
+  // order (the list then runs oldest first), and sets count_sum to the
+  // total count of the kept rows.
   void filter_rows(ReportRows* rows) const;
 
  private:
@@ -54,6 +54,9 @@ class Selection final : public EntrySelector {
   // Applies a location or AS criterion; false when it excludes the entry.
   bool ApplyLocation(const SelectionCriterion& criterion,
                      const LogEntry& entry);
+  // Applies a criterion on a field of the entry itself; false when it
+  // excludes the entry.
+  bool ApplyField(const SelectionCriterion& criterion, const LogEntry& entry);
   void ApplyAddress(const SelectionCriterion& criterion, uint16_t family,
                     uint32_t v4, const uint8_t* v6);
   bool Ignored(const SelectionCriterion& criterion) const;

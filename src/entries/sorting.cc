@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "entries/field_keywords.h"
 #include "entries/location_fields.h"
 
 namespace tnwk {
@@ -59,114 +60,35 @@ int LocationOrder(const ReportEntry& a, const ReportEntry& b, bool source,
 // no field.
 int FieldOrder(const ReportEntry& a, const ReportEntry& b, int sort_key,
                bool* known) {
-  switch (sort_key) {
-    case kSortId: {
+  const FieldKeyword* keyword = KeywordOfSort(sort_key);
+  if (keyword == nullptr) {
+    *known = false;
+    return 0;
+  }
+  const RowField field = keyword->field;
+  switch (keyword->kind) {
+    case FieldKind::kLineId: {
       int result = TextOrder(a.sname, b.sname);
       return result != 0 ? result : Order(a.id, b.id);
     }
-    case kSortSname:
-      return TextOrder(a.sname, b.sname);
-    case kSortCount:
-      return Order(a.count, b.count);
-    case kSortEarliest:
-      return Order(static_cast<uint64_t>(a.earliest),
-                   static_cast<uint64_t>(b.earliest));
-    case kSortLatest:
-      return Order(static_cast<uint64_t>(a.latest),
-                   static_cast<uint64_t>(b.latest));
-    case kSortLocalTime:
-      return Order(static_cast<uint64_t>(a.local_time),
-                   static_cast<uint64_t>(b.local_time));
-    case kSortIpProtocol:
-      return Order(a.ip_protocol, b.ip_protocol);
-    case kSortIpSaddr:
-      return AddressOrder(a.oob_family, a.ip_saddr, b.oob_family, b.ip_saddr);
-    case kSortSport:
-      return Order(a.sport, b.sport);
-    case kSortIpDaddr:
-      return AddressOrder(a.oob_family, a.ip_daddr, b.oob_family, b.ip_daddr);
-    case kSortDport:
-      return Order(a.dport, b.dport);
-    case kSortIcmpType:
-      return Order(a.icmp_type, b.icmp_type);
-    case kSortIcmpCode:
-      return Order(a.icmp_code, b.icmp_code);
-    case kSortIcmpEchoid:
-      return Order(a.icmp_echoid, b.icmp_echoid);
-    case kSortIcmpEchoseq:
-      return Order(a.icmp_echoseq, b.icmp_echoseq);
-    case kSortIcmpFragmtu:
-      return Order(a.icmp_fragmtu, b.icmp_fragmtu);
-    case kSortIcmpGateway:
+    case FieldKind::kText:
+      return TextOrder(FieldText(a, field), FieldText(b, field));
+    case FieldKind::kAddress:
+      return AddressOrder(a.oob_family, FieldAddress(a, field), b.oob_family,
+                          FieldAddress(b, field));
+    case FieldKind::kGateway:
       if (a.oob_family != b.oob_family) {
         return Order(a.oob_family, b.oob_family);
       }
       if (a.oob_family != kFamilyIpv4) return 0;
       return Order(ntohl(a.icmp_gateway), ntohl(b.icmp_gateway));
-    case kSortIpId:
-      return Order(a.ip_id, b.ip_id);
-    case kSortIpIhl:
-      return Order(a.ip_ihl, b.ip_ihl);
-    case kSortIpTos:
-      return Order(a.ip_tos, b.ip_tos);
-    case kSortIpTotlen:
-      return Order(a.ip_totlen, b.ip_totlen);
-    case kSortIpTtl:
-      return Order(a.ip_ttl, b.ip_ttl);
-    case kSortIp6Flowlabel:
-      return Order(a.ip6_flowlabel, b.ip6_flowlabel);
-    case kSortIp6Payloadlen:
-      return Order(a.ip6_payloadlen, b.ip6_payloadlen);
-    case kSortOobFamily:
-      return Order(a.oob_family, b.oob_family);
-    case kSortLocalHostname:
-      return TextOrder(a.local_hostname, b.local_hostname);
-    case kSortOobIn:
-      return TextOrder(a.oob_in, b.oob_in);
-    case kSortOobOut:
-      return TextOrder(a.oob_out, b.oob_out);
-    case kSortOobMark:
-      return Order(a.oob_mark, b.oob_mark);
-    case kSortOobPrefix:
-      return TextOrder(a.oob_prefix, b.oob_prefix);
-    case kSortOobProtocol:
-      return Order(a.oob_protocol, b.oob_protocol);
-    case kSortMacSaddrStr:
-      return TextOrder(a.mac_saddr_str, b.mac_saddr_str);
-    case kSortMacDaddrStr:
-      return TextOrder(a.mac_daddr_str, b.mac_daddr_str);
-    case kSortRawMac:
-      return TextOrder(a.raw_mac, b.raw_mac);
-    case kSortIpFragoff:
-      return Order(a.ip_fragoff, b.ip_fragoff);
-    case kSortIpCsum:
-      return Order(a.ip_csum, b.ip_csum);
-    case kSortAhespSpi:
-      return Order(a.ahesp_spi, b.ahesp_spi);
-    case kSortTcpSeq:
-      return Order(a.tcp_seq, b.tcp_seq);
-    case kSortTcpAckseq:
-      return Order(a.tcp_ackseq, b.tcp_ackseq);
-    case kSortTcpWindow:
-      return Order(a.tcp_window, b.tcp_window);
-    case kSortUdpLen:
-      return Order(a.udp_len, b.udp_len);
-    case kSortTcpUrgp:
-      return Order(a.tcp_urgp, b.tcp_urgp);
-    case kSortTcpOptions:
-      return Order(a.tcp_flags, b.tcp_flags);
+    case FieldKind::kLocation:
+      return LocationOrder(a, b, IsSourceLocation(*keyword),
+                           LocationOf(*keyword));
     default:
-      break;
+      // Numbers, and times as unsigned numbers.
+      return Order(FieldNumber(a, field), FieldNumber(b, field));
   }
-  if (sort_key >= kSortLocationSourceBase && sort_key < kSortIdLimit) {
-    bool source = sort_key < kSortLocationDestinationBase;
-    auto field = static_cast<LocationField>(
-        sort_key -
-        (source ? kSortLocationSourceBase : kSortLocationDestinationBase));
-    return LocationOrder(a, b, source, field);
-  }
-  *known = false;
-  return 0;
 }
 
 }  // namespace
@@ -190,11 +112,11 @@ namespace {
 // `after` says the first must come after it, which keeps equal rows in their
 // order.
 template <typename After>
-void MergeSort(std::deque<ReportEntry*>& rows, After after) {
+void MergeSort(std::deque<RowRef>& rows, After after) {
   const size_t n = rows.size();
   if (n == 0) return;
-  std::vector<ReportEntry*> from(rows.begin(), rows.end());
-  std::vector<ReportEntry*> to(n);
+  std::vector<RowRef> from(rows.begin(), rows.end());
+  std::vector<RowRef> to(n);
   for (size_t k = 1;; k *= 2) {
     size_t merges = 0;
     size_t out = 0;
@@ -224,31 +146,24 @@ void MergeSort(std::deque<ReportEntry*>& rows, After after) {
 
 }  // namespace
 
-void sort_rows(std::deque<ReportEntry*>& rows, int sort_key, bool descending,
+void sort_rows(ReportRows* rows, int sort_key, bool descending,
                const Diagnostics& diag) {
-  MergeSort(rows, [&](const ReportEntry* a, const ReportEntry* b) {
-    return compare_rows(*a, *b, sort_key, descending, diag);
+  // Compact rows are compared on the fields of the pass only, unpacked.
+  const RowFieldSet fields = FieldsOfSort(sort_key);
+  ReportEntry left, right;
+  MergeSort(rows->mutable_rows(), [&](RowRef a, RowRef b) {
+    return compare_rows(rows->Row(a, &left, fields),
+                        rows->Row(b, &right, fields), sort_key, descending,
+                        diag);
   });
 }
 
 void SortReportRows(ReportRows* rows, const ReportDefinition& definition,
                     const Diagnostics& diag) {
   diag.Log(1, "Sorting data\n");
-  // Compact rows are compared on the fields of the pass only, unpacked.
-  ReportEntry left, right;
   for (const SortField& field : definition.sort_fields) {
     if (field.position == kSortPlaceholderPosition) break;
-    if (!rows->layout().compact()) {
-      sort_rows(rows->mutable_rows(), field.sort, field.descending != 0, diag);
-    } else {
-      const RowFieldSet fields = FieldsOfSort(field.sort);
-      MergeSort(rows->mutable_rows(),
-                [&](const ReportEntry* a, const ReportEntry* b) {
-                  return compare_rows(rows->Row(a, &left, fields),
-                                      rows->Row(b, &right, fields), field.sort,
-                                      field.descending != 0, diag);
-                });
-    }
+    sort_rows(rows, field.sort, field.descending != 0, diag);
     diag.Log(5, ".");
   }
   diag.Log(5, "\n");

@@ -2,7 +2,6 @@
 #define TNWK_ENTRIES_SORTING_H_
 
 #include <cstdint>
-#include <deque>
 
 #include "base/diagnostics.h"
 #include "entries/log_entry.h"
@@ -20,10 +19,11 @@ namespace tnwk {
 bool compare_rows(const ReportEntry& a, const ReportEntry& b, int sort_key,
                   bool descending, const Diagnostics& diag);
 
-// One stable sort pass of `rows` (head first) on one field. It is a
-// bottom-up merge sort that calls compare_rows in the same sequence as a
-// merge sort of the linked row list would.
-void sort_rows(std::deque<ReportEntry*>& rows, int sort_key, bool descending,
+// One stable sort pass of the list of `rows` (head first) on one field: a
+// bottom-up merge sort that merges runs of 1, 2, 4... rows pairwise from
+// the head, so the sequence of compare_rows calls (and of the messages of
+// an unknown key) is fixed.
+void sort_rows(ReportRows* rows, int sort_key, bool descending,
                const Diagnostics& diag);
 
 // Puts the rows in the report's order: "Sorting data\n" at verbosity 1,

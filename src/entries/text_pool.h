@@ -21,8 +21,6 @@ class TextPool {
   // Returns the pool's copy of `text` (up to an embedded NUL, if any).
   const char* Intern(std::string_view text);
 
-  size_t size() const { return texts_.size(); }
-
  private:
   char* Allocate(size_t bytes);
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "reportdef/keyword_lines.h"
 #include "reportdef/value_parsers.h"
 
 namespace tnwk {
@@ -12,17 +13,10 @@ void add_column(DefinitionContext& context, std::string_view key,
                 const char* parameter, int line_no) {
   const Diagnostics& diag = context.diag;
   ReportDefinition& definition = context.definition;
+  const FieldKeyword* keyword =
+      KeywordOfLine(diag, key, "column", &FieldKeyword::column_id);
+  if (keyword == nullptr) return;
   const std::string key_text(key);
-  const FieldKeyword* keyword = find_keyword(key);
-  if (keyword == nullptr) {
-    diag.Log(3, "Skipping unrecognized column: %s\n",
-             WithoutNewlines(key).c_str());
-    return;
-  }
-  if (keyword->column_id == 0) {
-    diag.Log(5, "ignoring key = %s\n", key_text.c_str());
-    return;
-  }
 
   ReportColumn column;
   column.column = keyword->column_id;
@@ -48,43 +42,11 @@ void add_column(DefinitionContext& context, std::string_view key,
     return;
   }
   order_columns(definition);
-  const size_t size = columns.size();
   const int32_t position = column.position;
-  size_t at;
-  if (size == 0) {
-    diag.Log(6, "First item seen; position: %i\n", position);
-    at = 0;
-  } else {
-    size_t stop = 0;
-    for (;;) {
-      diag.Log(6, "Inserting column %s into list: this->position = %i\n",
-               column.name.c_str(), columns[stop].position);
-      if (columns[stop].position >= position) break;
-      if (++stop == size) break;
-    }
-    const size_t last = stop == 0 ? 0 : stop - 1;
-    const size_t visited = stop < size ? stop : size - 1;
-    diag.Log(6, "Last->position: %i\n", columns[last].position);
-    if (stop < size)
-      diag.Log(6, "This->position: %i\n", columns[stop].position);
-    if (visited + 1 < size) {
-      diag.Log(6, "Next->position: %i\n", columns[visited + 1].position);
-    }
-    if (size == 1) {
-      diag.Log(6, "Second item seen; position: %i\n", position);
-      at = position > columns[0].position ? 1 : 0;
-    } else {
-      diag.Log(6, "Not first or second item; position: %i\n", position);
-      if (stop == size) {
-        diag.Log(6, "this->position = NULL = place item last\n");
-      } else if (stop == 0) {
-        diag.Log(6, "this->position = last->position = place item first\n");
-      } else {
-        diag.Log(6, "this->position > last->position = insert item\n");
-      }
-      at = stop;
-    }
-  }
+  const size_t at = TracedPlace(
+      diag, columns, "column", column.name.c_str(), position,
+      [&](const ReportColumn& item) { return item.position >= position; },
+      [](const ReportColumn&, const ReportColumn&) { return false; }, '>');
   columns.insert(columns.begin() + static_cast<std::ptrdiff_t>(at),
                  std::move(column));
   definition.ordered_columns = columns.size();

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "base/address_family.h"
 #include "base/address_parser.h"
 #include "base/numbers.h"
+#include "reportdef/keyword_lines.h"
 #include "reportdef/value_parsers.h"
 
 namespace tnwk {
@@ -66,6 +68,14 @@ bool ReadAddress(const Diagnostics& diag, const std::string& item, int line_no,
   return true;
 }
 
+// Reads "low" or "low:high" (`colon` is where the colon is, if any).
+template <typename T, typename Parse>
+void ReadRange(const std::string& item, size_t colon, T* low, T* high,
+               Parse parse) {
+  *low = parse(item.c_str());
+  *high = colon == std::string::npos ? *low : parse(item.c_str() + colon + 1);
+}
+
 // Reads the value of one item of a number, double, address or protocol
 // criterion ("80", "1024:65535", "10.0.0.0/8", "tcp"). False when an address
 // does not convert.
@@ -81,18 +91,16 @@ bool ReadItem(const Diagnostics& diag, const std::string& item, int line_no,
       }
       [[fallthrough]];
     case kTypeNumber:
-      criterion.value = parse_number_value(item.c_str(), line_no, diag);
-      criterion.max_value =
-          colon == std::string::npos
-              ? criterion.value
-              : parse_number_value(item.c_str() + colon + 1, line_no, diag);
+      ReadRange(item, colon, &criterion.value, &criterion.max_value,
+                [&](const char* text) {
+                  return parse_number_value(text, line_no, diag);
+                });
       return true;
     case kTypeDouble:
-      criterion.dvalue = parse_double_value(item.c_str(), line_no, diag);
-      criterion.max_dvalue =
-          colon == std::string::npos
-              ? criterion.dvalue
-              : parse_double_value(item.c_str() + colon + 1, line_no, diag);
+      ReadRange(item, colon, &criterion.dvalue, &criterion.max_dvalue,
+                [&](const char* text) {
+                  return parse_double_value(text, line_no, diag);
+                });
       return true;
     case kTypeAddress:
       return ReadAddress(diag, item, line_no, criterion);
@@ -143,11 +151,8 @@ void TakeValue(SelectionCriterion& into, SelectionCriterion& from) {
 }  // namespace
 
 std::string DottedAddress(uint32_t host_order) {
-  in_addr address;
-  address.s_addr = htonl(host_order);
-  char text[INET_ADDRSTRLEN];
-  if (inet_ntop(AF_INET, &address, text, sizeof text) == nullptr) return "";
-  return text;
+  char text[16];
+  return std::string(text, FormatDottedQuad(htonl(host_order), text));
 }
 
 std::string Ipv6Text(const std::array<uint8_t, 16>& address) {
@@ -159,22 +164,137 @@ std::string Ipv6Text(const std::array<uint8_t, 16>& address) {
   return text;
 }
 
+namespace {
+
+// Reads the value of a value line into `criterion`; the items after the
+// first comma of a list go to `list_rest`. False, with a message, when a
+// pattern does not compile.
+bool ReadValueLine(DefinitionContext& context, const FieldKeyword& keyword,
+                   const std::string& key, char* parameter, int line_no,
+                   SelectionCriterion& criterion,
+                   std::optional<std::string>* list_rest) {
+  const Diagnostics& diag = context.diag;
+  if (criterion.type == kTypeDate) {
+    criterion.value = parse_number_value(parameter, line_no, diag);
+    char text[128];
+    context.clock.FormatLocal(static_cast<int64_t>(criterion.value), "%c %Z",
+                              text, sizeof text);
+    criterion.svalue.Set(text);
+  } else {
+    const std::string cleaned = parse_text_value(parameter);
+    if (TakesList(criterion.type)) {
+      // Items come from the whole cleaned value; svalue only shows the
+      // first one, so a long list is never cut mid-item.
+      const size_t comma = cleaned.find(',');
+      const std::string first = cleaned.substr(0, comma);
+      if (comma != std::string::npos) *list_rest = cleaned.substr(comma + 1);
+      criterion.svalue.Set(first);
+      if (!ReadItem(diag, first, line_no, criterion)) list_rest->reset();
+    } else if (criterion.type == kTypeText) {
+      criterion.svalue.Set(cleaned);
+      std::string error;
+      if (!criterion.regex.Compile(cleaned.c_str(), &error)) {
+        diag.Log(2,
+                 "Error in regular expression \"%s\" for key %s, "
+                 "skipping:\n  %.127s\n",
+                 criterion.svalue.c_str(), key.c_str(), error.c_str());
+        return false;
+      }
+    } else if (criterion.type == kTypeBoolean) {
+      criterion.svalue.Set(cleaned);
+      criterion.boolean = parse_boolean_value(cleaned.c_str(), line_no, diag);
+    }
+  }
+  context.options.location_flags |= keyword.location_bits;
+  criterion.geoip = keyword.location_bits;
+  return true;
+}
+
+// Folding: the selection sees one tcp_flags and one ip_fragoff test.
+void Fold(ReportDefinition& definition, SelectionCriterion& criterion) {
+  if (criterion.field >= kCriterionTcpFlags &&
+      criterion.field <= kCriterionTcpOptions) {
+    criterion.value = kTcpFlagBits[criterion.field - kCriterionTcpFlags];
+    criterion.field = kCriterionTcpFlags;
+    criterion.key.Set("tcp_flags");
+  } else if (criterion.field == kCriterionIpDf ||
+             criterion.field == kCriterionIpMf) {
+    definition.fragoff_bits |= static_cast<int32_t>(
+        static_cast<uint32_t>(criterion.value & 0xFFFFFFFF));
+    criterion.field = kCriterionIpFragoff;
+    criterion.key.Set("ip_fragoff");
+  }
+}
+
+// Hands the line to the existing criteria of its field, if there are any:
+// an invert line marks them all, a value line gives the first its value.
+bool MergeIntoExisting(ReportDefinition& definition,
+                       SelectionCriterion& criterion, bool invert_line) {
+  bool merged = false;
+  for (SelectionCriterion& existing : definition.criteria) {
+    if (existing.field != criterion.field) continue;
+    merged = true;
+    if (invert_line) {
+      existing.invert = criterion.invert;
+      continue;
+    }
+    if (criterion.field == kCriterionTcpFlags) {
+      criterion.value |= existing.value;
+    } else if (criterion.field == kCriterionIpFragoff) {
+      criterion.value |= existing.value;
+      criterion.max_value |= existing.max_value;
+    }
+    criterion.invert = existing.invert;
+    TakeValue(existing, criterion);
+    break;
+  }
+  return merged;
+}
+
+// The criteria of the list items after the first, `rest`, each a criterion
+// of its own like `first`; the list ends at an address that does not
+// convert.
+std::vector<SelectionCriterion> ReadListItems(
+    const Diagnostics& diag, const ReportDefinition& definition,
+    const SelectionCriterion& first, const std::string& rest, int line_no) {
+  std::vector<SelectionCriterion> items;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = rest.find(',', start);
+    const std::string text = rest.substr(start, comma - start);
+    SelectionCriterion item;
+    item.field = first.field;
+    item.key = first.key;
+    item.type = first.type;
+    item.invert = first.invert;
+    item.have_value = first.have_value;
+    item.geoip = first.geoip;
+    item.svalue.Set(text);
+    if (!ReadItem(diag, text, line_no, item)) break;
+    if (item.field == kCriterionIpFragoff && item.type == kTypeNumber) {
+      const uint64_t bits = static_cast<uint32_t>(definition.fragoff_bits);
+      item.value |= bits;
+      item.max_value |= bits;
+    }
+    LogAdded(diag, item.key.c_str(), item, true);
+    items.push_back(std::move(item));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return items;
+}
+
+}  // namespace
+
 void add_criterion(DefinitionContext& context, std::string_view key,
                    char* parameter, int line_no, int kind) {
   const Diagnostics& diag = context.diag;
   ReportDefinition& definition = context.definition;
+  const FieldKeyword* keyword =
+      KeywordOfLine(diag, key, "criterion", &FieldKeyword::criterion_type);
+  if (keyword == nullptr) return;
   const std::string key_text(key);
-  const FieldKeyword* keyword = find_keyword(key);
-  if (keyword == nullptr) {
-    diag.Log(3, "Skipping unrecognized criterion: %s\n",
-             WithoutNewlines(key).c_str());
-    return;
-  }
   const int type = keyword->criterion_type;
-  if (type == kTypeNone) {
-    diag.Log(5, "ignoring key = %s\n", key_text.c_str());
-    return;
-  }
   const bool invert_line = kind == kCriterionInvertLine;
 
   // Keywords that set a run-wide value instead of testing lines; they take
@@ -200,86 +320,16 @@ void add_criterion(DefinitionContext& context, std::string_view key,
   criterion.field = keyword->criterion_id;
   criterion.type = type == kTypeFlagNumber ? kTypeNumber : type;
 
-  bool pattern_failed = false;
-  std::string list_rest;  // the items after the first comma
-  bool has_list = false;
+  std::optional<std::string> list_rest;  // the items after the first comma
   if (invert_line) {
     criterion.invert =
         static_cast<uint8_t>(parse_boolean_value(parameter, line_no, diag));
-  } else {
-    if (criterion.type == kTypeDate) {
-      criterion.value = parse_number_value(parameter, line_no, diag);
-      char text[128];
-      context.clock.FormatLocal(static_cast<int64_t>(criterion.value), "%c %Z",
-                                text, sizeof text);
-      criterion.svalue.Set(text);
-    } else {
-      const std::string cleaned = parse_text_value(parameter);
-      if (TakesList(criterion.type)) {
-        // Items come from the whole cleaned value; svalue only shows the
-        // first one, so a long list is never cut mid-item.
-        const size_t comma = cleaned.find(',');
-        const std::string first = cleaned.substr(0, comma);
-        if (comma != std::string::npos) {
-          has_list = true;
-          list_rest = cleaned.substr(comma + 1);
-        }
-        criterion.svalue.Set(first);
-        if (!ReadItem(diag, first, line_no, criterion)) has_list = false;
-      } else if (criterion.type == kTypeText) {
-        criterion.svalue.Set(cleaned);
-        std::string error;
-        if (!criterion.regex.Compile(cleaned.c_str(), &error)) {
-          diag.Log(2,
-                   "Error in regular expression \"%s\" for key %s, "
-                   "skipping:\n  %.127s\n",
-                   criterion.svalue.c_str(), key_text.c_str(), error.c_str());
-          pattern_failed = true;
-        }
-      } else if (criterion.type == kTypeBoolean) {
-        criterion.svalue.Set(cleaned);
-        criterion.boolean = parse_boolean_value(cleaned.c_str(), line_no, diag);
-      }
-    }
-    if (!pattern_failed) {
-      context.options.location_flags |= keyword->location_bits;
-      criterion.geoip = keyword->location_bits;
-    }
+  } else if (!ReadValueLine(context, *keyword, key_text, parameter, line_no,
+                            criterion, &list_rest)) {
+    return;
   }
-  if (pattern_failed) return;
-
-  // Folding: the selection sees one tcp_flags and one ip_fragoff test.
-  if (criterion.field >= kCriterionTcpFlags &&
-      criterion.field <= kCriterionTcpOptions) {
-    criterion.value = kTcpFlagBits[criterion.field - kCriterionTcpFlags];
-    criterion.field = kCriterionTcpFlags;
-    criterion.key.Set("tcp_flags");
-  } else if (criterion.field == kCriterionIpDf ||
-             criterion.field == kCriterionIpMf) {
-    definition.fragoff_bits |= static_cast<int32_t>(
-        static_cast<uint32_t>(criterion.value & 0xFFFFFFFF));
-    criterion.field = kCriterionIpFragoff;
-    criterion.key.Set("ip_fragoff");
-  }
-
-  bool merged = false;
-  for (SelectionCriterion& existing : definition.criteria) {
-    if (existing.field != criterion.field) continue;
-    merged = true;
-    if (invert_line) {
-      existing.invert = criterion.invert;
-      continue;
-    }
-    if (criterion.field == kCriterionTcpFlags) {
-      criterion.value |= existing.value;
-    } else if (criterion.field == kCriterionIpFragoff) {
-      criterion.value |= existing.value;
-      criterion.max_value |= existing.max_value;
-    }
-    criterion.invert = existing.invert;
-    TakeValue(existing, criterion);
-    break;
-  }
+  Fold(definition, criterion);
+  const bool merged = MergeIntoExisting(definition, criterion, invert_line);
 
   if (invert_line) {
     diag.Log(4, "Added invert flag for criterion: %s\n", key_text.c_str());
@@ -293,30 +343,9 @@ void add_criterion(DefinitionContext& context, std::string_view key,
 
   // Every further list item is a criterion of its own, after the first.
   std::vector<SelectionCriterion> items;
-  size_t start = 0;
-  while (has_list) {
-    const size_t comma = list_rest.find(',', start);
-    const std::string text = list_rest.substr(start, comma - start);
-    SelectionCriterion item;
-    item.field = criterion.field;
-    item.key = criterion.key;
-    item.type = criterion.type;
-    item.invert = criterion.invert;
-    item.have_value = criterion.have_value;
-    item.geoip = criterion.geoip;
-    item.svalue.Set(text);
-    if (!ReadItem(diag, text, line_no, item)) break;
-    if (item.field == kCriterionIpFragoff && item.type == kTypeNumber) {
-      const uint64_t bits = static_cast<uint32_t>(definition.fragoff_bits);
-      item.value |= bits;
-      item.max_value |= bits;
-    }
-    LogAdded(diag, item.key.c_str(), item, true);
-    items.push_back(std::move(item));
-    if (comma == std::string::npos) break;
-    start = comma + 1;
+  if (list_rest) {
+    items = ReadListItems(diag, definition, criterion, *list_rest, line_no);
   }
-
   std::vector<SelectionCriterion>& list = definition.criteria;
   if (!merged) {
     ++definition.criteria_count;

@@ -56,13 +56,10 @@ std::string Report(const std::vector<LogEntry>& entries, bool expand,
     for (uint64_t i = 0; i < packets; ++i) aggregation.aggregate_entry(entry);
   }
   SortReportRows(&run.rows, definition, diag);
-  const std::vector<const ReportEntry*> ordered(run.rows.rows().begin(),
-                                                run.rows.rows().end());
   testing::CapturedStream out;
   NullNameCache cache;
   ReportWriter writer(options, definition, diag, &cache, clock, out.get());
-  writer.write_report(ordered, run.rows.row_count, run.rows.count_sum,
-                      Counters());
+  writer.write_report(run.rows, Counters());
   return out.str();
 }
 

@@ -27,12 +27,15 @@ class AggregationTest : public ::testing::Test {
                             &rows_);
     for (const LogEntry& entry : entries) aggregation.aggregate_entry(entry);
   }
-  const ReportEntry& Row(size_t i) { return *rows_.rows().at(i); }
+  const ReportEntry& Row(size_t i) {
+    return rows_.Row(rows_.rows().at(i), &scratch_);
+  }
 
   Options options_;
   FixedClock clock_{0};
   Counters counters_;
   ReportRows rows_;
+  ReportEntry scratch_;
   CapturedStream stream_;
 };
 
@@ -51,7 +54,7 @@ TEST_F(AggregationTest, WithoutSummarizeOneRowStandsForEveryPacket) {
   entry.id = 17;
   Run(ReportDefinition(), {entry, WithCount(MakeEntry(), 0), MakeEntry()});
   ASSERT_EQ(rows_.rows().size(), 2u);
-  EXPECT_EQ(rows_.row_count, 4u);
+  EXPECT_EQ(rows_.row_count(), 4u);
   EXPECT_EQ(counters_.total_matched, 2u);
   EXPECT_EQ(Row(1).multiplicity, 3u);
   EXPECT_EQ(Row(1).count, 1u);
@@ -67,7 +70,7 @@ const std::vector<LogEntry> kHugeCounts = {
 
 TEST_F(AggregationTest, HugeCountsMakeAsManyRowsAsPackets) {
   Run(ReportDefinition(), kHugeCounts);
-  EXPECT_EQ(rows_.row_count, 0x100000002ULL + 0xFFFFFFFFULL);
+  EXPECT_EQ(rows_.row_count(), 0x100000002ULL + 0xFFFFFFFFULL);
   EXPECT_EQ(counters_.total_matched, 0x100000002ULL + 0xFFFFFFFFULL - 2);
 }
 
@@ -106,7 +109,7 @@ TEST_F(AggregationTest, SummarizeFoldsOnSelectedColumnsOnly) {
       {WithCount(MakeEntry("10.0.0.1", 22), 2), MakeEntry("10.0.0.1", 80),
        MakeEntry("10.0.0.2", 80), WithCount(MakeEntry("10.0.0.1", 443), 4)});
   ASSERT_EQ(rows_.rows().size(), 2u);
-  EXPECT_EQ(rows_.row_count, 2u);
+  EXPECT_EQ(rows_.row_count(), 2u);
   EXPECT_EQ(Row(1).count, 7u);
   EXPECT_EQ(Row(1).dport, 22u);  // the first line's values stay
   EXPECT_EQ(Row(0).count, 1u);
@@ -330,7 +333,9 @@ TEST(AggregationIndex, AgreesWithNewestFirstWalkOnRandomEntries) {
     ASSERT_EQ(rows.rows().size(), reference.size());
     EXPECT_EQ(counters.total_matched, reference_total);
     for (size_t i = 0; i < reference.size(); ++i) {
-      const ReportEntry& row = *rows.rows()[reference.size() - 1 - i];
+      ReportEntry scratch;
+      const ReportEntry& row =
+          rows.Row(rows.rows()[reference.size() - 1 - i], &scratch);
       const ReferenceRow& want = reference[i];
       EXPECT_EQ(row.entry_no, i + 1);
       EXPECT_EQ(row.count, want.count) << "row " << i;

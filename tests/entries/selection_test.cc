@@ -332,8 +332,8 @@ class FilterRowsTest : public ::testing::Test {
   }
   std::string Counts() {
     std::string result;
-    for (const ReportEntry* row : rows_.rows()) {
-      result += std::to_string(row->count) + " ";
+    for (RowRef row : rows_.rows()) {
+      result += std::to_string(rows_.count(row)) + " ";
     }
     return result;
   }
@@ -351,7 +351,7 @@ class FilterRowsTest : public ::testing::Test {
 TEST_F(FilterRowsTest, NoLimitsReversesAndSums) {
   Filter();
   EXPECT_EQ(Counts(), "4 5 6 ");
-  EXPECT_EQ(rows_.row_count, 3u);
+  EXPECT_EQ(rows_.row_count(), 3u);
   EXPECT_EQ(rows_.count_sum, 15u);
 }
 
@@ -359,7 +359,7 @@ TEST_F(FilterRowsTest, CountLimits) {
   definition_.min_count = 5;
   Filter();
   EXPECT_EQ(Counts(), "5 6 ");
-  EXPECT_EQ(rows_.row_count, 2u);
+  EXPECT_EQ(rows_.row_count(), 2u);
   EXPECT_EQ(rows_.count_sum, 11u);
   definition_.min_count = 0;
   definition_.max_count = 5;
@@ -379,7 +379,7 @@ TEST_F(FilterRowsTest, DoesNothingWithoutSummarize) {
   definition_.min_count = 5;
   Filter();
   EXPECT_EQ(Counts(), "6 5 4 ");
-  EXPECT_EQ(rows_.row_count, 3u);
+  EXPECT_EQ(rows_.row_count(), 3u);
   EXPECT_EQ(rows_.count_sum, 0u);
 }
 

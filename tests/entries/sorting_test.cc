@@ -17,7 +17,8 @@ namespace {
 using testing::CapturedStream;
 using testing::SetAddress;
 
-// Rows built directly; `rows` lists them head first.
+// Rows built directly; `rows_` lists them head first. They are sorted in a
+// row table of their own and read back by their entry_no.
 class SortingTest : public ::testing::Test {
  protected:
   ReportEntry& AddRow(const char* saddr = "10.0.0.1", uint64_t count = 1) {
@@ -29,7 +30,19 @@ class SortingTest : public ::testing::Test {
     return row;
   }
   void Sort(int key, bool descending = false) {
-    sort_rows(rows_, key, descending, diag_);
+    ReportRows rows;
+    Fill(rows);
+    sort_rows(&rows, key, descending, diag_);
+    ReadBack(rows);
+  }
+  void Fill(ReportRows& rows) const {
+    for (auto it = rows_.rbegin(); it != rows_.rend(); ++it) rows.AddRow(**it);
+  }
+  void ReadBack(const ReportRows& rows) {
+    rows_.clear();
+    for (RowRef row : rows.rows()) {
+      rows_.push_back(&storage_[rows.entry_no(row) - 1]);
+    }
   }
   // The entry_no of the rows in list order.
   std::string Order() const {
@@ -62,10 +75,10 @@ TEST_F(SortingTest, PassesRunFromTheHeadAndTheLastIsPrimary) {
   AddSortField(kSortIpSaddr, false, 2);
   AddSortField(kSortCount, true, 1);
   ReportRows rows;
-  for (ReportEntry* row : rows_) rows.mutable_rows().push_back(row);
+  Fill(rows);
   Diagnostics quiet;
   SortReportRows(&rows, definition_, quiet);
-  rows_ = rows.rows();
+  ReadBack(rows);
   EXPECT_EQ(Order(), "3 2 1 ");
 }
 
@@ -75,10 +88,10 @@ TEST_F(SortingTest, PlaceholderStopsThePasses) {
   AddSortField(kSortIpSaddr, false, kSortPlaceholderPosition);
   AddSortField(kSortCount, true, 1);
   ReportRows rows;
-  for (ReportEntry* row : rows_) rows.mutable_rows().push_back(row);
+  Fill(rows);
   Diagnostics verbose(5, stream_.get());
   SortReportRows(&rows, definition_, verbose);
-  rows_ = rows.rows();
+  ReadBack(rows);
   EXPECT_EQ(Order(), "1 2 ");
   EXPECT_EQ(stream_.str(), "Sorting data\n\n");
 }

@@ -3,11 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <arpa/inet.h>
 
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "../entries/entry_builders.h"
 #include "base/address_family.h"
 #include "definition_fixture.h"
 #include "entries/field_keywords.h"
+#include "entries/selection.h"
 
 namespace tnwk::testing {
 namespace {
@@ -258,6 +264,159 @@ TEST_F(CriteriaTest, AddedCriteriaAreConfirmedAtFour) {
             "Family: 2; Addr: 0.0.0.0; Netmask: 255.255.255.255; In6_addr: ::; "
             "In6_bits: 128\n"
             "Added invert flag for criterion: oob_in\n");
+}
+
+// Every criterion key of the keyword table against entries built for it:
+// one inside its range (kept), one outside (dropped), both again under the
+// key's invert line, and the outside one again as a packet the key's
+// protocol guard does not admit (kept: the key does not apply).
+struct KeyValues {
+  const char* value;  // of the w_ line
+  uint64_t inside;
+  uint64_t outside;
+};
+
+KeyValues ValuesOf(const FieldKeyword& keyword) {
+  const std::string_view name = keyword.name;
+  if (name == "ip_df") return {"0x4000", 0x4000, 0};
+  if (name == "ip_mf") return {"0x2000", 0x2000, 0};
+  if (name == "min_date") return {"1000", 2000, 500};
+  if (name == "max_date") return {"1000", 500, 2000};
+  if (keyword.criterion_type == kTypeBoolean &&
+      keyword.field == RowField::kTcpFlags) {
+    // The flag a key tests; tcp_flags and tcp_options take flagless packets.
+    const std::pair<std::string_view, uint8_t> kBits[] = {
+        {"tcp_syn", kTcpSyn}, {"tcp_ack", kTcpAck}, {"tcp_fin", kTcpFin},
+        {"tcp_rst", kTcpRst}, {"tcp_psh", kTcpPsh}, {"tcp_urg", kTcpUrg}};
+    for (const auto& [key, bit] : kBits) {
+      if (key == name) return {"1", bit, 0x3Fu & ~bit};
+    }
+    return {"1", 0, kTcpSyn};
+  }
+  switch (keyword.criterion_type) {
+    case kTypeText:
+      return {"^eth[0-9]$", 0, 0};
+    case kTypeAddress:
+      return {"10.0.0.0/8", 0x0A010203, 0xC0000201};
+    case kTypeBoolean:
+      return {"yes", 1, 0};
+    default:
+      return {"10:20", 15, 30};
+  }
+}
+
+template <typename T>
+void Assign(T& member, uint64_t value) {
+  if constexpr (std::is_integral_v<T>) member = static_cast<T>(value);
+}
+
+void SetNumber(LogEntry& entry, RowField field, uint64_t value) {
+#define TNWK_SET_NUMBER(id, member, ...) \
+  if (field == RowField::id) Assign(entry.member, value);
+  TNWK_VALUE_FIELDS(TNWK_SET_NUMBER)
+#undef TNWK_SET_NUMBER
+}
+
+void SetText(LogEntry& entry, RowField field, const char* text) {
+#define TNWK_SET_TEXT(id, member, size) \
+  if (field == RowField::id) entry.member.Set(text);
+  TNWK_TEXT_FIELDS(TNWK_SET_TEXT)
+#undef TNWK_SET_TEXT
+}
+
+// A packet that `guard` admits, or one of protocol 47 when `admitted` is
+// false.
+LogEntry PacketFor(ProtocolGuard guard, bool admitted) {
+  LogEntry entry;
+  reset_current_entry(entry);
+  struct Packet {
+    uint8_t protocol, type, code;
+  };
+  constexpr Packet kPackets[] = {{0, 255, 255}, {6, 255, 255}, {17, 255, 255},
+                                 {6, 255, 255}, {1, 255, 255}, {58, 255, 255},
+                                 {1, 255, 255}, {1, 8, 0},     {58, 128, 0},
+                                 {58, 129, 0},  {1, 3, 4},     {1, 5, 0},
+                                 {50, 255, 255}};
+  const Packet packet = kPackets[static_cast<int>(guard)];
+  entry.ip_protocol = admitted ? packet.protocol : 47;
+  entry.icmp_type = packet.type;
+  entry.icmp_code = packet.code;
+  return entry;
+}
+
+LocationRecord LocationWith(const char* text, uint16_t number, uint8_t yes_no,
+                            double coordinate) {
+  LocationRecord r;
+  for (FixedText<128>* field :
+       {&r.continent_code, &r.continent_name, &r.country_iso_code,
+        &r.country_name, &r.subdivision_1_iso_code, &r.subdivision_1_name,
+        &r.subdivision_2_iso_code, &r.subdivision_2_name, &r.city_name,
+        &r.time_zone, &r.registered_country_geoname_id,
+        &r.represented_country_geoname_id, &r.postal_code}) {
+    field->Set(text);
+  }
+  r.metro_code = r.accuracy_radius = number;
+  r.is_anonymous_proxy = r.is_satellite_provider = r.is_in_european_union =
+      yes_no;
+  r.latitude = r.longitude = coordinate;
+  return r;
+}
+
+AsRecord AsWith(uint32_t number, const char* organization) {
+  AsRecord r;
+  r.autonomous_system_number = number;
+  r.autonomous_system_organization.Set(organization);
+  return r;
+}
+
+TEST_F(CriteriaTest, EveryKeySelectsInsideItsRangeAndByItsInvertLine) {
+  const LocationRecord location[] = {LocationWith("ppp0", 30, 0, 30.0),
+                                     LocationWith("eth1", 15, 1, 15.0)};
+  const AsRecord as[] = {AsWith(30, "ppp0"), AsWith(15, "eth1")};
+  int keys = 0;
+  for (const FieldKeyword& keyword : field_keywords()) {
+    if (keyword.criterion_id == 0) continue;
+    ++keys;
+    const KeyValues values = ValuesOf(keyword);
+    // The entry of one case; `inside` picks the value.
+    auto entry = [&](bool inside, bool admitted) {
+      LogEntry e = PacketFor(keyword.criterion_guard, admitted);
+      const uint64_t number = inside ? values.inside : values.outside;
+      const uint32_t v4 = htonl(static_cast<uint32_t>(number));
+      if (keyword.criterion_type == kTypeText) {
+        SetText(e, keyword.field, inside ? "eth1" : "ppp0");
+      } else if (keyword.kind == FieldKind::kAddress) {
+        FieldAddress(e, keyword.field).v4 = v4;
+      } else {
+        // The gateway is an address in a number field.
+        SetNumber(e, keyword.field,
+                  keyword.criterion_type == kTypeAddress ? v4 : number);
+      }
+      e.src_location = e.dst_location = &location[inside];
+      e.src_asn = e.dst_asn = &as[inside];
+      return e;
+    };
+    // Yes/no, date and flag keys take no invert line.
+    const bool invertible = keyword.criterion_type != kTypeBoolean &&
+                            keyword.criterion_type != kTypeDate &&
+                            keyword.criterion_type != kTypeFlagNumber;
+    for (bool inverted : {false, true}) {
+      definition_ = ReportDefinition();
+      options_ = Options();
+      const std::string key = keyword.name;
+      Line("w_" + key + "=" + values.value);
+      if (inverted) Line("i_" + key + "=1");
+      Selection selection(definition_, options_, diag_);
+      const bool flip = inverted && invertible;
+      const std::string what = key + (inverted ? " inverted" : "");
+      EXPECT_EQ(selection.select_entry(entry(true, true)), !flip) << what;
+      EXPECT_EQ(selection.select_entry(entry(false, true)), flip) << what;
+      if (keyword.criterion_guard != ProtocolGuard::kNone) {
+        EXPECT_TRUE(selection.select_entry(entry(false, false))) << what;
+      }
+    }
+  }
+  EXPECT_EQ(keys, 98);
 }
 
 }  // namespace
