@@ -45,8 +45,8 @@ struct DatabaseSettings {
 };
 
 // Every option of a run, from the command line and the report definition,
-// with its default. Filled once at start-up; later stages read it (only
-// use_database and location_flags may still change).
+// with its default. Filled once at start-up and read-only afterwards; what
+// the run learns later is its RunState (entries/run_state.h).
 struct Options {
   // Command line.
   uint8_t verbosity = 0;
@@ -61,7 +61,6 @@ struct Options {
 
   // Report definition.
   bool summarize = false;
-  bool use_database = true;
   uint8_t cache_flags = 0;
   uint8_t location_flags = 0;
   DatabaseSettings database;
