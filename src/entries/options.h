@@ -65,13 +65,6 @@ struct Options {
   uint8_t location_flags = 0;
   DatabaseSettings database;
   FixedText<256> syslog_dir;
-  FixedText<128> pgsql_server;
-  FixedText<128> pgsql_port;
-  FixedText<128> pgsql_db;
-  FixedText<128> pgsql_user;
-  FixedText<128> pgsql_pass;
-  FixedText<128> pgsql_tnwk_schema;
-  bool pgsql_have_namespace = false;
   FixedText<128> geoip2_locale{"en"};
   FixedText<256> geoip2_file;
   FixedText<256> geoip2_asn_file;
