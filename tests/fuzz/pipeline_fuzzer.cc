@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../null_name_cache.h"
 #include "base/clock.h"
 #include "base/diagnostics.h"
 #include "driver/dispatcher.h"
@@ -35,7 +36,6 @@
 #include "parsers/dialect_table.h"
 #include "reportdef/definition_context.h"
 #include "reportdef/definition_reader.h"
-#include "resolve/name_cache.h"
 
 namespace {
 
