@@ -175,7 +175,7 @@ void add_criterion(DefinitionContext& context, std::string_view key,
     diag.Log(5, "ignoring key = %s\n", key_text.c_str());
     return;
   }
-  const bool invert_line = kind == kCriterionInvertLine;
+  const bool invert_line = kind == kLineCriterionInvert;
 
   // Keywords that set a run-wide value instead of testing lines; they take
   // their number from either kind of line.
