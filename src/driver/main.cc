@@ -42,9 +42,8 @@ void OutOfMemory() {
 int Run(const tnwk::Options& options, const tnwk::ReportDefinition& definition,
         const tnwk::InputList& inputs, const tnwk::Diagnostics& diag,
         const tnwk::Clock& clock) {
-  // The name cache reads the addresses of every accepted line that the
-  // aggregation keeps in the row table.
-  // Rows keep only the fields this report reads.
+  // Rows keep only the fields this report reads; the name cache reads the
+  // addresses of every accepted line that the aggregation keeps with them.
   tnwk::ReportRows rows(tnwk::RowLayout(definition, options, diag.At(4)));
   const std::unique_ptr<tnwk::SqlClient> database = tnwk::MakeMariadbClient();
   tnwk::DatabaseNameCache name_cache(database.get(), options, definition, diag,
