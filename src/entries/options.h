@@ -13,7 +13,9 @@ inline constexpr uint8_t kCachePopulate = 0x02;      // "populate_cache"
 inline constexpr uint8_t kCacheUpdHosts = 0x04;      // "upd_hosts"
 inline constexpr uint8_t kCachePopulateFull = 0x08;  // "populate_cache_full"
 
-// location_flags bits.
+// location_flags bits: the location and AS data that the report's columns,
+// sorts and criteria ask for, and the criteria kinds that geoip_php_lookup
+// leaves to the front end.
 inline constexpr uint8_t kLocationSource = 0x01;
 inline constexpr uint8_t kLocationDestination = 0x02;
 inline constexpr uint8_t kAsSource = 0x04;

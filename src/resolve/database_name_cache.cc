@@ -12,6 +12,7 @@
 #include "base/address_family.h"
 #include "base/address_parser.h"
 #include "base/ip_protocol.h"
+#include "base/numbers.h"
 #include "entries/field_keywords.h"
 #include "resolve/name_checks.h"
 
@@ -24,11 +25,10 @@ namespace {
 std::optional<unsigned long> ReadNumber(const std::optional<std::string>& value,
                                         unsigned long max) {
   if (!value || value->empty() || value->size() > 10) return std::nullopt;
-  unsigned long number = 0;
   for (char c : *value) {
     if (c < '0' || c > '9') return std::nullopt;
-    number = number * 10 + static_cast<unsigned long>(c - '0');
   }
+  const unsigned long number = CheckedStrtoul(std::string_view(*value), 10);
   if (number > max) return std::nullopt;
   return number;
 }
