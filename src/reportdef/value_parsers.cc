@@ -141,14 +141,6 @@ int protocol_number(const char* text) {
   return entry != nullptr ? entry->p_proto : 0;
 }
 
-void strip_newlines(char* text) {
-  char* out = text;
-  for (const char* in = text; *in != '\0'; ++in) {
-    if (*in != '\n') *out++ = *in;
-  }
-  *out = '\0';
-}
-
 std::string WithoutNewlines(std::string_view text) {
   std::string copy;
   for (char c : text) {

@@ -78,13 +78,6 @@ class DatabaseNameCache final : public NameCache {
   LookupResult lookup_cached_service(unsigned protocol, unsigned port,
                                      FixedText<128>* out) override;
 
-  bool host_cache_ok() const { return host_cache_ok_; }
-  bool service_cache_ok() const { return service_cache_ok_; }
-  // "bin" or "int", as the host table's probe found.
-  std::string_view ip_addr_kind() const {
-    return bin_addresses_ ? "bin" : "int";
-  }
-
  private:
   struct Answer {
     LookupResult result;
