@@ -33,7 +33,8 @@ bool prefix_equal(const uint8_t* a, const uint8_t* b, unsigned bits);
 // neither do invert-only criteria. It allocates nothing.
 //
 // The definition, the options and the diagnostics are borrowed and must
-// outlive this object; the run state is copied.
+// outlive this object; the run state is copied (the default one skips no
+// criteria).
 class Selection final : public EntrySelector {
  public:
   Selection(const ReportDefinition& definition, const Options& options,
