@@ -26,8 +26,8 @@ class FixedText {
   void Clear() { data_[0] = '\0'; }
 
   const char* c_str() const { return data_; }
-  // Raw storage for C library calls that write a terminated text (sscanf,
-  // inet_ntop); the caller must keep within kSize bytes.
+  // Raw storage for calls that write a terminated text into it (the address
+  // parser, FormatDottedQuad); the caller must keep within kSize bytes.
   char* data() { return data_; }
   std::string_view view() const { return std::string_view(data_); }
   bool empty() const { return data_[0] == '\0'; }

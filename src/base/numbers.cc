@@ -150,15 +150,6 @@ const char* DigitsStart(const char* p) {
 
 }  // namespace
 
-bool ScanInt(const char** cursor, int* out) {
-  const char* start = DigitsStart(*cursor);
-  if (start == nullptr) return false;
-  const Parsed parsed = Parse(start, nullptr, 10);
-  *out = static_cast<int>(ToLong(parsed));
-  *cursor = parsed.stop;
-  return true;
-}
-
 bool ScanUnsigned(const char** cursor, unsigned* out) {
   const char* start = DigitsStart(*cursor);
   if (start == nullptr) return false;

@@ -91,11 +91,10 @@ inline unsigned long CheckedStrtoul(std::string_view token, int base) {
                     : numbers_internal::Strtoul(token, base);
 }
 
-// sscanf "%d" / "%u" at `*cursor`: skips white space, reads an optional sign
-// and at least one digit, and advances `*cursor` past them. Returns false,
+// sscanf "%u" at `*cursor`: skips white space, reads an optional sign and
+// at least one digit, and advances `*cursor` past them. Returns false,
 // leaving `*cursor` alone, when no digit follows. Out-of-range values are cut
-// like CheckedAtoi / strtoul.
-bool ScanInt(const char** cursor, int* out);
+// like strtoul.
 bool ScanUnsigned(const char** cursor, unsigned* out);
 
 // Packet counts never wrap: they stop at the largest value.

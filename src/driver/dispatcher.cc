@@ -68,7 +68,6 @@ LineResult Dispatcher::Classify(char* line, uint64_t line_no) {
     }
   }
 
-  current_line_no_ = line_no;
   DialectParser* parser = ParserFor(line);
   if (parser == nullptr) {
     Mark("_");

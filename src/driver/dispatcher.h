@@ -38,8 +38,6 @@ class Dispatcher final : public LineDispatcher {
   // wrapper of a " message repeated " line is cut out).
   LineResult classify_line(char* line, uint64_t line_no) override;
 
-  uint64_t current_line_no() const { return current_line_no_; }
-
  private:
   LineResult Classify(char* line, uint64_t line_no);
   LineResult RepeatLastEntry(const char* line, const char* marker);
@@ -58,7 +56,6 @@ class Dispatcher final : public LineDispatcher {
 
   bool last_line_accepted_ = false;
   uint64_t last_count_ = 0;
-  uint64_t current_line_no_ = 0;
 };
 
 }  // namespace tnwk

@@ -8,10 +8,12 @@
 
 namespace tnwk {
 
-InputLoop::InputLoop(Options& options, const Diagnostics& diag,
-                     Counters* counters, LineDispatcher* dispatcher,
-                     FixedText<256>* source_name, std::FILE* standard_input)
+InputLoop::InputLoop(const Options& options, RunState run_state,
+                     const Diagnostics& diag, Counters* counters,
+                     LineDispatcher* dispatcher, FixedText<256>* source_name,
+                     std::FILE* standard_input)
     : options_(options),
+      run_state_(run_state),
       diag_(diag),
       counters_(counters),
       dispatcher_(dispatcher),
@@ -20,26 +22,20 @@ InputLoop::InputLoop(Options& options, const Diagnostics& diag,
 
 void InputLoop::Prepare() {
   // Location or AS data that the report asks for but no database file
-  // provides is announced as unavailable, and its criteria are skipped
-  // from here on.
+  // provides is announced as unavailable; the run state skips its criteria.
   const uint8_t wanted = options_.location_flags;
+  const uint8_t sources = run_state_.location_sources;
   if ((wanted & (kLocationSource | kLocationDestination)) &&
-      !(location_sources_ & (kLocationSource | kLocationDestination))) {
+      !(sources & (kLocationSource | kLocationDestination))) {
     diag_.Log(1,
               "Geoip locations columns, sorts or criteria specified but no "
               "libmaxminddb library available. Is support compiled in?\n");
   }
   if ((wanted & (kAsSource | kAsDestination)) &&
-      !(location_sources_ & (kAsSource | kAsDestination))) {
+      !(sources & (kAsSource | kAsDestination))) {
     diag_.Log(1,
               "Geoip asn columns, sorts or criteria specified but no "
               "libmaxminddb library available. Is support compiled in?\n");
-  }
-  if (!(location_sources_ & (kLocationSource | kLocationDestination))) {
-    options_.location_flags |= kSkipLocationCriteria;
-  }
-  if (!(location_sources_ & (kAsSource | kAsDestination))) {
-    options_.location_flags |= kSkipAsCriteria;
   }
   if (diag_.At(5)) {
     diag_.Print(". = accepted\n");

@@ -10,6 +10,7 @@
 #include "driver/line_reader.h"
 #include "entries/counters.h"
 #include "entries/options.h"
+#include "entries/run_state.h"
 #include "parsers/dialect_parser.h"
 
 namespace tnwk {
@@ -26,18 +27,16 @@ class LineDispatcher {
 // Reads the inputs one after another, line by line, hands every line to the
 // dispatcher and counts the results. Before each input it writes the input's
 // `source_name` (the last path component of its name), which the dispatcher
-// copies into the lines it accepts. Everything it is given is borrowed.
+// copies into the lines it accepts. Everything it is given is borrowed,
+// except the run state, which it copies.
 class InputLoop {
  public:
-  InputLoop(Options& options, const Diagnostics& diag, Counters* counters,
-            LineDispatcher* dispatcher, FixedText<256>* source_name,
-            std::FILE* standard_input = stdin);
+  InputLoop(const Options& options, RunState run_state, const Diagnostics& diag,
+            Counters* counters, LineDispatcher* dispatcher,
+            FixedText<256>* source_name, std::FILE* standard_input = stdin);
 
-  // The location_flags bits (kLocationSource ... kAsDestination) whose data
-  // the run has a database for; criteria on the other kinds are skipped.
-  void SetLocationSources(uint8_t sources) { location_sources_ = sources; }
-
-  // The preparation (location messages, progress-mark legend), then every
+  // The preparation (the announcement of location data that the report
+  // asks for but no database provides, the progress-mark legend), then every
   // input: standard input alone when it was named, else each file in turn.
   // Inputs that cannot be opened or read are reported and skipped.
   void process_input(const InputList& inputs);
@@ -50,13 +49,13 @@ class InputLoop {
   // Reads `reader` to its end (or its single line) and counts the results.
   void ProcessLines(LineReader& reader, const char* name);
 
-  Options& options_;
+  const Options& options_;
+  const RunState run_state_;
   const Diagnostics& diag_;
   Counters* counters_;
   LineDispatcher* dispatcher_;
   FixedText<256>* source_name_;
   std::FILE* standard_input_;
-  uint8_t location_sources_ = 0;
 };
 
 }  // namespace tnwk

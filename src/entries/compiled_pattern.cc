@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <cstdlib>
 #include <iterator>
 #include <utility>
 
@@ -66,14 +64,35 @@ uint64_t Scaled(uint64_t weight, uint64_t factor) {
 
 // How many copies of `pattern`'s atoms the compiled form holds, counting
 // alternatives as a sum; more than kMaxPatternAtoms reads as too many.
+// The repetition factor of the interval "{m}" or "{m,n}" that starts at `p`
+// (its "{"), max(m, n) + 1, with `*end` at its "}"; 0 when no interval
+// starts there and the "{" is an atom of its own.
+uint64_t IntervalFactor(const char* p, const char** end) {
+  const char* q = p + 1;
+  uint64_t low = 0, high = 0;
+  while (*q >= '0' && *q <= '9')
+    low = std::min<uint64_t>(low * 10 + (*q++ - '0'), 100000);
+  high = low;
+  if (*q == ',') {
+    ++q;
+    while (*q >= '0' && *q <= '9')
+      high = std::min<uint64_t>(high * 10 + (*q++ - '0'), 100000);
+  }
+  if (*q != '}') return 0;
+  *end = q;
+  return std::max(low, high) + 1;
+}
+
+// One parenthesized group (or the whole pattern) while it is counted.
+struct AtomGroup {
+  uint64_t total = 0;  // the group's atoms so far
+  uint64_t last = 0;   // those of its last item, which a repetition copies
+};
+
 uint64_t CompiledAtoms(const char* pattern) {
-  struct Group {
-    uint64_t total = 0;  // the group's atoms so far
-    uint64_t last = 0;   // those of its last item, which a repetition copies
-  };
-  Group stack[64];
+  AtomGroup stack[64];
   int depth = 0;
-  Group* group = &stack[0];
+  AtomGroup* group = &stack[0];
   auto add = [&](uint64_t atoms) {
     group->total = std::min(group->total + atoms, kMaxPatternAtoms + 1);
     group->last = atoms;
@@ -107,7 +126,7 @@ uint64_t CompiledAtoms(const char* pattern) {
           return kMaxPatternAtoms + 1;
         }
         group = &stack[++depth];
-        *group = Group();
+        *group = AtomGroup();
         break;
       case ')':
         if (depth > 0) {
@@ -122,19 +141,10 @@ uint64_t CompiledAtoms(const char* pattern) {
         repeat(2);
         break;
       case '{': {
-        const char* q = p + 1;
-        uint64_t low = 0, high = 0;
-        while (*q >= '0' && *q <= '9')
-          low = std::min<uint64_t>(low * 10 + (*q++ - '0'), 100000);
-        high = low;
-        if (*q == ',') {
-          ++q;
-          while (*q >= '0' && *q <= '9')
-            high = std::min<uint64_t>(high * 10 + (*q++ - '0'), 100000);
-        }
-        if (*q == '}') {
-          repeat(std::max(low, high) + 1);
-          p = q;
+        const char* end = p;
+        if (const uint64_t factor = IntervalFactor(p, &end); factor != 0) {
+          repeat(factor);
+          p = end;
         } else {
           add(1);
         }
@@ -158,10 +168,6 @@ uint64_t CompiledAtoms(const char* pattern) {
 
 }  // namespace
 
-CompiledPattern::CompiledPattern() { Compile("."); }
-
-CompiledPattern::~CompiledPattern() { Release(); }
-
 // regex_t is a plain C struct without interior pointers to itself, so the
 // compiled form moves by copying the struct and disowning the source.
 CompiledPattern::CompiledPattern(CompiledPattern&& other) noexcept
@@ -179,6 +185,8 @@ CompiledPattern& CompiledPattern::operator=(CompiledPattern&& other) noexcept {
   return *this;
 }
 
+CompiledPattern::~CompiledPattern() { Release(); }
+
 bool CompiledPattern::Compile(const char* pattern, std::string* error) {
   Release();
   int rc = HasBackReference(pattern) ? REG_ESUBREG
@@ -194,18 +202,13 @@ bool CompiledPattern::Compile(const char* pattern, std::string* error) {
     regerror(rc, &regex_, text, sizeof text);
     *error = text;
   }
-  // "." always compiles; a failure here means the library is out of memory,
-  // which is the checked allocation's fatal case.
-  if (regcomp(&regex_, ".", kFlags) != 0) {
-    std::fputs("\nMemory allocation error, exiting.\n", stderr);
-    std::exit(1);
-  }
-  compiled_ = true;
   return false;
 }
 
 int CompiledPattern::Execute(const char* text) const {
-  if (!compiled_) return REG_NOMATCH;
+  // "." without REG_NEWLINE matches any character, and in the "C" locale
+  // (which the program never changes) every byte is one.
+  if (!compiled_) return text[0] != '\0' ? 0 : REG_NOMATCH;
   return regexec(&regex_, text, 0, nullptr, 0);
 }
 

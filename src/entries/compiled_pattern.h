@@ -9,11 +9,12 @@ namespace tnwk {
 
 // An owned POSIX extended regular expression compiled without sub-match
 // reporting (REG_EXTENDED | REG_NOSUB). A new pattern is ".", which matches
-// every non-empty text. Move-only; the compiled form is released with the
-// object or when it is replaced.
+// every non-empty text and needs no compiled form, so that neither making
+// a pattern nor a failed Compile can run out of memory. Move-only; the
+// compiled form is released with the object or when it is replaced.
 class CompiledPattern {
  public:
-  CompiledPattern();
+  CompiledPattern() = default;
   ~CompiledPattern();
   CompiledPattern(CompiledPattern&& other) noexcept;
   CompiledPattern& operator=(CompiledPattern&& other) noexcept;
@@ -24,9 +25,9 @@ class CompiledPattern {
   // \9) is refused as an invalid back reference, so that every pattern
   // matches in time polynomial in the text, and a pattern whose stacked or
   // nested repetitions would compile to more than 16,384 copies of its atoms
-  // as too big, so that none takes exponential memory. On failure the pattern is "."
-  // again, `error` (when given) receives the library's error text,
-  // and the result is false.
+  // as too big, so that none takes exponential memory. On failure the
+  // pattern is "." again, `error` (when given) receives the library's error
+  // text, and the result is false.
   bool Compile(const char* pattern, std::string* error = nullptr);
 
   // regexec of `text` without match positions: 0 for a match, REG_NOMATCH
@@ -36,8 +37,8 @@ class CompiledPattern {
  private:
   void Release();
 
-  regex_t regex_;
-  bool compiled_ = false;
+  regex_t regex_{};
+  bool compiled_ = false;  // false: the pattern is "."
 };
 
 }  // namespace tnwk

@@ -13,7 +13,9 @@ inline constexpr uint8_t kCachePopulate = 0x02;      // "populate_cache"
 inline constexpr uint8_t kCacheUpdHosts = 0x04;      // "upd_hosts"
 inline constexpr uint8_t kCachePopulateFull = 0x08;  // "populate_cache_full"
 
-// location_flags bits.
+// location_flags bits: the location and AS data that the report's columns,
+// sorts and criteria ask for, and the criteria kinds that geoip_php_lookup
+// leaves to the front end.
 inline constexpr uint8_t kLocationSource = 0x01;
 inline constexpr uint8_t kLocationDestination = 0x02;
 inline constexpr uint8_t kAsSource = 0x04;
@@ -45,8 +47,8 @@ struct DatabaseSettings {
 };
 
 // Every option of a run, from the command line and the report definition,
-// with its default. Filled once at start-up; later stages read it (only
-// use_database and location_flags may still change).
+// with its default. Filled once at start-up and read-only afterwards; what
+// the run learns later is its RunState (entries/run_state.h).
 struct Options {
   // Command line.
   uint8_t verbosity = 0;
@@ -61,18 +63,10 @@ struct Options {
 
   // Report definition.
   bool summarize = false;
-  bool use_database = true;
   uint8_t cache_flags = 0;
   uint8_t location_flags = 0;
   DatabaseSettings database;
   FixedText<256> syslog_dir;
-  FixedText<128> pgsql_server;
-  FixedText<128> pgsql_port;
-  FixedText<128> pgsql_db;
-  FixedText<128> pgsql_user;
-  FixedText<128> pgsql_pass;
-  FixedText<128> pgsql_tnwk_schema;
-  bool pgsql_have_namespace = false;
   FixedText<128> geoip2_locale{"en"};
   FixedText<256> geoip2_file;
   FixedText<256> geoip2_asn_file;

@@ -31,9 +31,9 @@ bool prefix_equal(const uint8_t* a, const uint8_t* b, unsigned bits) {
 }
 
 Selection::Selection(const ReportDefinition& definition, const Options& options,
-                     const Diagnostics& diag)
+                     const Diagnostics& diag, RunState run_state)
     : definition_(definition),
-      options_(options),
+      run_state_(run_state),
       summarize_(options.summarize),
       diag_(diag) {}
 
@@ -154,7 +154,7 @@ bool Selection::select_entry(const LogEntry& entry) {
   // Most reports select nothing: then no key needs clearing for each line.
   if (definition_.criteria.empty()) return true;
   state_.fill(KeyState::kOpen);
-  const uint8_t location_flags = options_.location_flags;
+  const uint8_t location_flags = run_state_.skipped_criteria;
   for (const SelectionCriterion& criterion : definition_.criteria) {
     if (criterion.have_value == -1) continue;
     const int field = criterion.field;

@@ -10,6 +10,7 @@
 #include "entries/options.h"
 #include "entries/report_definition.h"
 #include "entries/report_rows.h"
+#include "entries/run_state.h"
 
 namespace tnwk {
 
@@ -27,16 +28,17 @@ bool prefix_equal(const uint8_t* a, const uint8_t* b, unsigned bits);
 // guard (protocol, ICMP type) makes a criterion not apply to entries it
 // does not fit. Text, TCP flag, date and yes/no criteria drop the entry at
 // once when they fail. Location and AS criteria (ids 55 to 98) read the
-// records the entry points at; those of a kind that location_flags marks
-// as skipped (no database, or the front end looks them up) never take
-// part, and neither do invert-only criteria. It allocates nothing.
+// records the entry points at; those of a kind that the run state skips
+// (no database, or the front end looks them up) never take part, and
+// neither do invert-only criteria. It allocates nothing.
 //
 // The definition, the options and the diagnostics are borrowed and must
-// outlive this object; location_flags is read at every call.
+// outlive this object; the run state is copied (the default one skips no
+// criteria).
 class Selection final : public EntrySelector {
  public:
   Selection(const ReportDefinition& definition, const Options& options,
-            const Diagnostics& diag);
+            const Diagnostics& diag, RunState run_state = {});
 
   bool select_entry(const LogEntry& entry) override;
 
@@ -65,7 +67,7 @@ class Selection final : public EntrySelector {
   }
 
   const ReportDefinition& definition_;
-  const Options& options_;
+  const RunState run_state_;
   bool summarize_;
   const Diagnostics& diag_;
   // Per criterion id, for the entry being evaluated.

@@ -295,7 +295,7 @@ void add_criterion(DefinitionContext& context, std::string_view key,
   if (keyword == nullptr) return;
   const std::string key_text(key);
   const int type = keyword->criterion_type;
-  const bool invert_line = kind == kCriterionInvertLine;
+  const bool invert_line = kind == kLineCriterionInvert;
 
   // Keywords that set a run-wide value instead of testing lines; they take
   // their number from either kind of line.

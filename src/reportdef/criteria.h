@@ -10,13 +10,9 @@
 
 namespace tnwk {
 
-// Line kinds that add_criterion takes.
-inline constexpr int kCriterionValueLine = 1;   // "w_"
-inline constexpr int kCriterionInvertLine = 2;  // "i_"
-
-// Handles a "w_" (kind 1) or "i_" (kind 2) line for the keyword `key`.
-// `parameter` is the line's parameter (not null); value lines of most types
-// clean it in place. The outcome, by keyword:
+// Handles a "w_" (kLineCriterionValue) or "i_" (kLineCriterionInvert) line for
+// the keyword `key`. `parameter` is the line's parameter (not null); value
+// lines of most types clean it in place. The outcome, by keyword:
 // - aggregate limits and "id" set their limit or Options::single_line;
 // - TCP flag keywords fold into one tcp_flags criterion with a bit mask,
 //   ip_df / ip_mf into the ip_fragoff criterion (and fragoff_bits);

@@ -7,17 +7,6 @@
 
 namespace tnwk {
 
-// Line kinds of the report definition, from the key's two-letter prefix and
-// the option names.
-inline constexpr int kLineIgnored = 0;
-inline constexpr int kLineCriterionValue = 1;   // "w_"
-inline constexpr int kLineCriterionInvert = 2;  // "i_"
-inline constexpr int kLineSortPosition = 3;     // "s_"
-inline constexpr int kLineSortOrder = 4;        // "o_"
-inline constexpr int kLineColumn = 5;           // "c_"
-inline constexpr int kLineSummarize = 6;
-inline constexpr int kLineOption = 7;
-
 // Reads the report definition from the file `path`, or from `standard_input`
 // when `path` is "-", into context.definition and context.options: clears
 // the column-selected flags and aggregate limits, handles every line (in

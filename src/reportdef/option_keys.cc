@@ -13,7 +13,8 @@ enum class OptionValue { kPresence, kText, kPort, kBoolean };
 struct OptionKey {
   const char* name;
   OptionValue value;
-  // Stores the value: the cleaned text, or for kBoolean the parsed word.
+  // Stores the value: the cleaned text, or for kBoolean the parsed word;
+  // null for an option that is echoed but not stored.
   void (*apply)(Options& options, std::string_view text, int8_t boolean);
 };
 
@@ -68,24 +69,15 @@ constexpr OptionKey kOptions[] = {
      [](Options& o, std::string_view v, int8_t) {
        o.database.mysql_pass.Set(v);
      }},
-    {"pgsql_server", OptionValue::kText,
-     [](Options& o, std::string_view v, int8_t) { o.pgsql_server.Set(v); }},
-    {"pgsql_port", OptionValue::kText,
-     [](Options& o, std::string_view v, int8_t) { o.pgsql_port.Set(v); }},
-    {"pgsql_db", OptionValue::kText,
-     [](Options& o, std::string_view v, int8_t) { o.pgsql_db.Set(v); }},
-    {"pgsql_user", OptionValue::kText,
-     [](Options& o, std::string_view v, int8_t) { o.pgsql_user.Set(v); }},
-    {"pgsql_pass", OptionValue::kText,
-     [](Options& o, std::string_view v, int8_t) { o.pgsql_pass.Set(v); }},
-    {"pgsql_tnwk_schema", OptionValue::kText,
-     [](Options& o, std::string_view v, int8_t) {
-       SetBounded(o.pgsql_tnwk_schema, v, 127);
-     }},
-    {"pgsql_have_namespace", OptionValue::kPresence,
-     [](Options& o, std::string_view, int8_t) {
-       o.pgsql_have_namespace = true;
-     }},
+    // The PostgreSQL settings are accepted and echoed for the front end's
+    // sake, but the program has no PostgreSQL cache to give them to.
+    {"pgsql_server", OptionValue::kText, nullptr},
+    {"pgsql_port", OptionValue::kText, nullptr},
+    {"pgsql_db", OptionValue::kText, nullptr},
+    {"pgsql_user", OptionValue::kText, nullptr},
+    {"pgsql_pass", OptionValue::kText, nullptr},
+    {"pgsql_tnwk_schema", OptionValue::kText, nullptr},
+    {"pgsql_have_namespace", OptionValue::kPresence, nullptr},
     {"geoip2_locale", OptionValue::kText,
      [](Options& o, std::string_view v, int8_t) { o.geoip2_locale.Set(v); }},
     {"geoip2_file", OptionValue::kText,
@@ -131,7 +123,7 @@ bool ApplyOptions(DefinitionContext& context, std::string_view key,
       boolean = parse_boolean_value(parameter, line_no, context.diag);
     }
     const std::string value = parse_text_value(parameter);
-    option.apply(context.options, value, boolean);
+    if (option.apply != nullptr) option.apply(context.options, value, boolean);
     const bool secret =
         key.starts_with("mysql_pass") || key.starts_with("pgsql_pass");
     context.diag.Log(3, "Added option: %s; Value: %s\n",

@@ -42,7 +42,7 @@ void add_sort_field(DefinitionContext& context, std::string_view key,
   SortField field;
   field.sort = keyword->sort_id;
   field.name.Set(key);
-  if (kind == kSortOrderLine) {
+  if (kind == kLineSortOrder) {
     field.descending = parse_boolean_value(parameter, line_no, diag) != 0;
   } else {
     field.position =
@@ -54,7 +54,7 @@ void add_sort_field(DefinitionContext& context, std::string_view key,
   auto existing = fields.begin();
   while (existing != fields.end() && existing->sort != field.sort) ++existing;
 
-  if (kind == kSortOrderLine) {
+  if (kind == kLineSortOrder) {
     if (existing != fields.end()) {
       existing->descending = field.descending;
     } else {

@@ -7,11 +7,8 @@
 
 namespace tnwk {
 
-// Line kinds that add_sort_field takes.
-inline constexpr int kSortPositionLine = 3;  // "s_": position
-inline constexpr int kSortOrderLine = 4;     // "o_": descending flag
-
-// Handles an "s_" (kind 3) or "o_" (kind 4) line for the sort key `key`,
+// Handles an "s_" (kLineSortPosition: position) or "o_" (kLineSortOrder:
+// descending flag) line for the sort key `key`,
 // reading the raw `parameter`. A position line inserts the field by
 // descending position (of equal positions the later line first) or moves
 // the existing field of that key there, keeping its descending flag, and

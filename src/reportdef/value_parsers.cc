@@ -5,7 +5,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <limits>
+
+#include "base/numbers.h"
 
 namespace tnwk {
 namespace {
@@ -21,44 +22,14 @@ bool IsHexDigit(char c) {
          (c >= 'A' && c <= 'F');
 }
 
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
-  return 99;
-}
-
 const char* SkipBlanksAndQuotes(const char* text) {
   while (IsBlank(*text) || *text == '"') ++text;
   return text;
 }
 
-// Reads digits of `base` from `text`, saturating like strtoul; `*stop`
-// receives the first character that is not such a digit.
-uint64_t ReadDigits(const char* text, int base, const char** stop) {
-  constexpr uint64_t kMax = std::numeric_limits<uint64_t>::max();
-  uint64_t value = 0;
-  bool overflow = false;
-  const char* p = text;
-  for (; DigitValue(*p) < base; ++p) {
-    const uint64_t digit = static_cast<uint64_t>(DigitValue(*p));
-    if (value > (kMax - digit) / static_cast<uint64_t>(base)) overflow = true;
-    if (!overflow) value = value * static_cast<uint64_t>(base) + digit;
-  }
-  *stop = p;
-  return overflow ? kMax : value;
-}
-
-// The automatic base of an unsigned conversion, decided here rather than by
-// strtoul(…, 0): newer C libraries also take a "0b" prefix in base 0, which
-// would change what "0b101" means here.
-uint64_t ConvertAutoBase(const char* run, const char** stop) {
-  if (run[0] == '0' && (run[1] == 'x' || run[1] == 'X') && IsHexDigit(run[2])) {
-    return ReadDigits(run + 2, 16, stop);
-  }
-  if (run[0] == '0') return ReadDigits(run, 8, stop);
-  return ReadDigits(run, 10, stop);
-}
+// The conversions below stand for strtoull on the checked run: a 64-bit
+// result that saturates.
+static_assert(sizeof(unsigned long) == sizeof(uint64_t));
 
 // Checks the run at `text` against the allowed characters; on a bad one
 // reports it and returns false.
@@ -103,10 +74,18 @@ uint64_t parse_number_value(const char* text, int line_no,
   if (text == nullptr) return 0;
   const char* run = SkipBlanksAndQuotes(text);
   if (!CheckRun(run, "xXbB", "number", line_no, diag)) return 0;
+  // The checked run holds no blank or sign for the conversion to skip, so
+  // an empty run (the number ends at once) is 0 and needs no conversion.
+  if (EndsNumber(*run)) return 0;
+  // Base 0 takes "0x" and a leading 0, but not the "0b" that newer C
+  // libraries' strtoul also take, which would change what "0b101" means.
   const char* stop;
-  const uint64_t value = ConvertAutoBase(run, &stop);
+  const uint64_t value = CheckedStrtoul(run, 0, &stop);
   if (EndsNumber(*stop)) return value;
-  if (*stop == 'b' || *stop == 'B') return ReadDigits(stop + 1, 2, &stop);
+  // A run that stops at "b" takes the binary digits after it, if any.
+  if ((*stop == 'b' || *stop == 'B') && (stop[1] == '0' || stop[1] == '1')) {
+    return CheckedStrtoul(stop + 1, 2);
+  }
   return 0;
 }
 
@@ -160,14 +139,6 @@ int8_t parse_boolean_value(const char* text, int line_no,
 int protocol_number(const char* text) {
   const protoent* entry = getprotobyname(text);
   return entry != nullptr ? entry->p_proto : 0;
-}
-
-void strip_newlines(char* text) {
-  char* out = text;
-  for (const char* in = text; *in != '\0'; ++in) {
-    if (*in != '\n') *out++ = *in;
-  }
-  *out = '\0';
 }
 
 std::string WithoutNewlines(std::string_view text) {

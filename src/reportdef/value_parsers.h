@@ -52,9 +52,7 @@ int8_t parse_boolean_value(const char* text, int line_no,
 // name is unknown.
 int protocol_number(const char* text);
 
-// Removes every newline character from `text`, in place.
-void strip_newlines(char* text);
-// The same for a copy, for texts that must stay as they are.
+// `text` without its newline characters.
 std::string WithoutNewlines(std::string_view text);
 
 }  // namespace tnwk

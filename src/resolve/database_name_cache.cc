@@ -11,6 +11,8 @@
 
 #include "base/address_family.h"
 #include "base/address_parser.h"
+#include "base/ip_protocol.h"
+#include "base/numbers.h"
 #include "entries/field_keywords.h"
 #include "resolve/name_checks.h"
 
@@ -23,13 +25,33 @@ namespace {
 std::optional<unsigned long> ReadNumber(const std::optional<std::string>& value,
                                         unsigned long max) {
   if (!value || value->empty() || value->size() > 10) return std::nullopt;
-  unsigned long number = 0;
   for (char c : *value) {
     if (c < '0' || c > '9') return std::nullopt;
-    number = number * 10 + static_cast<unsigned long>(c - '0');
   }
+  const unsigned long number = CheckedStrtoul(std::string_view(*value), 10);
   if (number > max) return std::nullopt;
   return number;
+}
+
+// The statement that `format` and its arguments give, whole however long
+// the escaped names in it make it.
+TNWK_PRINTF_FORMAT(1, 2) std::string Statement(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  char buffer[4096];
+  const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  if (length >= 0 && static_cast<size_t>(length) < sizeof buffer) {
+    return std::string(buffer, static_cast<size_t>(length));
+  }
+  // Only escaped names make a statement this long; build it whole rather
+  // than run a statement cut short.
+  std::string statement(static_cast<size_t>(length < 0 ? 0 : length) + 1, '\0');
+  va_start(args, format);
+  std::vsnprintf(statement.data(), statement.size(), format, args);
+  va_end(args);
+  statement.pop_back();
+  return statement;
 }
 
 // A name read back from a table, as a cell may show it.
@@ -52,13 +74,10 @@ DatabaseNameCache::DatabaseNameCache(SqlClient* client, const Options& options,
       diag_(diag),
       details_(details),
       lookups_(std::move(lookups)),
-      quiet_(0, diag.stream()) {
-  query_.reserve(4096);
-}
+      quiet_(0, diag.stream()) {}
 
 bool DatabaseNameCache::Active() const {
-  return connected_ && options_.use_database &&
-         options_.database.db_type.view() == "mysql";
+  return connected_ && options_.database.db_type.view() == "mysql";
 }
 
 bool DatabaseNameCache::db_connect() {
@@ -133,30 +152,12 @@ void DatabaseNameCache::db_close() {
   connected_ = false;
 }
 
-void DatabaseNameCache::Format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  char buffer[4096];
-  const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  if (length >= 0 && static_cast<size_t>(length) < sizeof buffer) {
-    query_.assign(buffer, static_cast<size_t>(length));
-    return;
-  }
-  // Only escaped names can make a statement this long; build it whole
-  // rather than run a statement cut short.
-  query_.assign(static_cast<size_t>(length < 0 ? 0 : length) + 1, '\0');
-  va_start(args, format);
-  std::vsnprintf(query_.data(), query_.size(), format, args);
-  va_end(args);
-  query_.pop_back();
-}
-
-int DatabaseNameCache::run_query(const char* failure_message,
+int DatabaseNameCache::run_query(const std::string& statement,
+                                 const char* failure_message,
                                  SqlResult* result) {
   if (!Active()) return 0;
-  diag_.Log(4, "%s", query_.c_str());
-  if (client_->Query(query_, result)) return 0;
+  diag_.Log(4, "%s", statement.c_str());
+  if (client_->Query(statement, result)) return 0;
   diag_.Log(2, "%s  Server said: %s\n", failure_message,
             client_->Error().c_str());
   return 1;
@@ -182,7 +183,7 @@ bool DatabaseNameCache::AddressLiteral(const char* text,
   // The server function reads the text again. IPv4 texts go as dotted
   // quads, the one form it is sure to read as the C library did ("10.1" or
   // octal parts would otherwise name another address, or none).
-  if (!ipv6) inet_ntop(AF_INET, &v4, canonical, sizeof canonical);
+  if (!ipv6) FormatDottedQuad(v4, canonical);
   *literal = "tnwk_inet_pton(" + std::to_string(kFamilyIpv6) + ", '" +
              client_->Escape(canonical) + "')";
   return true;
@@ -195,33 +196,34 @@ void DatabaseNameCache::ListHost(const char* text, int refresh,
   if (!AddressLiteral(text, quiet_, &literal)) return;
   if (!listed->insert(literal).second) return;
   if (replace_listed) {
-    Format("DELETE FROM hostnames WHERE refresh=1 AND ip_addr=%s\n",
-           literal.c_str());
-    run_query("Could not delete host.");
+    run_query(Statement("DELETE FROM hostnames WHERE refresh=1 AND "
+                        "ip_addr=%s\n",
+                        literal.c_str()),
+              "Could not delete host.");
   }
-  Format("INSERT IGNORE INTO hostnames (refresh, ip_addr) VALUES (%d, %s)\n",
-         refresh, literal.c_str());
-  run_query("Could not insert host.");
+  run_query(Statement("INSERT IGNORE INTO hostnames (refresh, ip_addr) "
+                      "VALUES (%d, %s)\n",
+                      refresh, literal.c_str()),
+            "Could not insert host.");
 }
 
 void DatabaseNameCache::ListService(unsigned protocol, uint32_t port,
                                     int refresh, bool replace_listed,
                                     std::unordered_set<uint32_t>* listed) {
-  // 65536 stands for "the line gave no port"; it is no port to name.
-  if (port > 0xffff) return;
+  // A line without a port carries kNoPort, which is no port to name.
+  if (port >= kNoPort) return;
   if (!listed->insert(protocol << 16 | port).second) return;
   if (replace_listed) {
-    Format(
-        "DELETE FROM services WHERE refresh=1 AND ip_protocol=%d AND "
-        "port=%d\n",
-        static_cast<int>(protocol), static_cast<int>(port));
-    run_query("Could not delete service.");
+    run_query(Statement("DELETE FROM services WHERE refresh=1 AND "
+                        "ip_protocol=%d AND port=%d\n",
+                        static_cast<int>(protocol), static_cast<int>(port)),
+              "Could not delete service.");
   }
-  Format(
-      "INSERT IGNORE INTO services (refresh, ip_protocol, port) VALUES "
-      "(%d, %i, %u)\n",
-      refresh, static_cast<int>(protocol), static_cast<unsigned>(port));
-  run_query("Could not insert service.");
+  run_query(Statement("INSERT IGNORE INTO services (refresh, ip_protocol, "
+                      "port) VALUES (%d, %i, %u)\n",
+                      refresh, static_cast<int>(protocol),
+                      static_cast<unsigned>(port)),
+            "Could not insert service.");
 }
 
 void DatabaseNameCache::update_host_cache(
@@ -240,17 +242,19 @@ void DatabaseNameCache::update_host_cache(
 }
 
 void DatabaseNameCache::ResolveHosts() {
-  Format(bin_addresses_
-             ? "SELECT ip_addr, hex(ip_addr) FROM hostnames WHERE refresh=2\n"
-             : "SELECT ip_addr FROM hostnames WHERE refresh=2\n");
+  const std::string select =
+      bin_addresses_
+          ? "SELECT ip_addr, hex(ip_addr) FROM hostnames WHERE refresh=2\n"
+          : "SELECT ip_addr FROM hostnames WHERE refresh=2\n";
   SqlResult marked;
-  if (run_query("Could not select hosts.", &marked) != 0) return;
+  if (run_query(select, "Could not select hosts.", &marked) != 0) return;
   if (!marked.rows.empty()) {
     diag_.Log(2, "Found %lu new hosts\n",
               static_cast<unsigned long>(marked.rows.size()));
   }
   for (const auto& row : marked.rows) {
     std::string name;
+    std::string update;
     if (bin_addresses_) {
       if (row.size() < 2 || !row[0] || !row[1]) continue;
       const std::string& bytes = *row[0];
@@ -265,7 +269,7 @@ void DatabaseNameCache::ResolveHosts() {
       }
       name = lookups_.host(address, "bin", length);
       if (!IsValidHostName(name)) name = "-";
-      Format(
+      update = Statement(
           "UPDATE hostnames SET refresh=0, hostname='%s' WHERE "
           "ip_addr=unhex('%s')\n",
           client_->Escape(name).c_str(), client_->Escape(*row[1]).c_str());
@@ -277,12 +281,12 @@ void DatabaseNameCache::ResolveHosts() {
       name =
           lookups_.host(reinterpret_cast<const uint8_t*>(&address), "int", 4);
       if (!IsValidHostName(name)) name = "-";
-      Format(
+      update = Statement(
           "UPDATE hostnames SET refresh=0, hostname='%s' WHERE "
           "ip_addr=%lu\n",
           client_->Escape(name).c_str(), *value);
     }
-    run_query("Could not update hostname.");
+    run_query(update, "Could not update hostname.");
   }
 }
 
@@ -295,7 +299,9 @@ void DatabaseNameCache::update_service_cache(
   const bool dst = definition_.IsColumnSelected(kColumnDstService);
   std::unordered_set<uint32_t> listed;
   for (const ReportEntry* row : shown_rows) {
-    if (row->ip_protocol != 6 && row->ip_protocol != 17) continue;
+    if (row->ip_protocol != kProtocolTcp && row->ip_protocol != kProtocolUdp) {
+      continue;
+    }
     if (src) {
       ListService(row->ip_protocol, row->sport, refresh, upd_hosts, &listed);
     }
@@ -307,9 +313,11 @@ void DatabaseNameCache::update_service_cache(
 }
 
 void DatabaseNameCache::ResolveServices() {
-  Format("SELECT port, ip_protocol FROM services WHERE refresh=2\n");
   SqlResult marked;
-  if (run_query("Could not select services.", &marked) != 0) return;
+  if (run_query("SELECT port, ip_protocol FROM services WHERE refresh=2\n",
+                "Could not select services.", &marked) != 0) {
+    return;
+  }
   if (!marked.rows.empty()) {
     diag_.Log(2, "Found %lu new services\n",
               static_cast<unsigned long>(marked.rows.size()));
@@ -322,12 +330,11 @@ void DatabaseNameCache::ResolveServices() {
     std::string name = lookups_.service(static_cast<uint16_t>(*port),
                                         static_cast<unsigned>(*protocol));
     if (!IsCellSafe(name)) name = "-";
-    Format(
-        "UPDATE services SET refresh=0, service='%s' WHERE port=%li AND "
-        "ip_protocol=%li\n",
-        client_->Escape(name).c_str(), static_cast<long>(*port),
-        static_cast<long>(*protocol));
-    run_query("Could not update service.");
+    run_query(Statement("UPDATE services SET refresh=0, service='%s' WHERE "
+                        "port=%li AND ip_protocol=%li\n",
+                        client_->Escape(name).c_str(), static_cast<long>(*port),
+                        static_cast<long>(*protocol)),
+              "Could not update service.");
   }
 }
 
@@ -357,9 +364,10 @@ void DatabaseNameCache::populate_full_cache(
   }
 }
 
-void DatabaseNameCache::RunLookup(const char* failure_message, Answer* answer) {
+void DatabaseNameCache::RunLookup(const std::string& statement,
+                                  const char* failure_message, Answer* answer) {
   SqlResult found;
-  if (run_query(failure_message, &found) != 0) {
+  if (run_query(statement, failure_message, &found) != 0) {
     answer->result = LookupResult::kFailed;
     return;
   }
@@ -381,9 +389,10 @@ LookupResult DatabaseNameCache::lookup_cached_host(const char* address_text,
     std::string literal;
     if (AddressLiteral(address_text, diag_, &literal) && Active() &&
         host_cache_ok_) {
-      Format("SELECT hostname FROM hostnames WHERE refresh=0 AND ip_addr=%s\n",
-             literal.c_str());
-      RunLookup("Could not resolve hostname.", &answer);
+      RunLookup(Statement("SELECT hostname FROM hostnames WHERE refresh=0 "
+                          "AND ip_addr=%s\n",
+                          literal.c_str()),
+                "Could not resolve hostname.", &answer);
     }
     // A failed statement is tried again for the next cell that asks.
     if (answer.result == LookupResult::kFailed) return answer.result;
@@ -405,11 +414,10 @@ LookupResult DatabaseNameCache::lookup_cached_service(unsigned protocol,
   auto known = service_answers_.find(key);
   if (known == service_answers_.end()) {
     Answer answer{LookupResult::kUnknown, "-"};
-    Format(
-        "SELECT service FROM services WHERE refresh=0 AND ip_protocol=%u "
-        "AND port=%u\n",
-        protocol, port);
-    RunLookup("Could not resolve service.", &answer);
+    RunLookup(Statement("SELECT service FROM services WHERE refresh=0 AND "
+                        "ip_protocol=%u AND port=%u\n",
+                        protocol, port),
+              "Could not resolve service.", &answer);
     if (answer.result == LookupResult::kFailed) return answer.result;
     known = service_answers_.emplace(key, std::move(answer)).first;
   }

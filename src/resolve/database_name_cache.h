@@ -37,8 +37,8 @@ struct SystemLookups {
 // cache steps then list the shown rows' addresses and (protocol, port)
 // pairs, and with "upd_hosts" resolve the entries marked 2; the lookups read
 // resolved names (refresh 0) for the report cells. Nothing runs unless the
-// settings' type is "mysql", Options::use_database is true and the
-// connection was made; lookups then yield "-".
+// settings' type is "mysql" and the connection was made; lookups then yield
+// "-". A cache whose connect failed stays off for the rest of the run.
 //
 // Every text in a statement is escaped on the connection. A resolver name
 // that is not a valid host name is stored as "-", and a name read back that
@@ -49,24 +49,23 @@ struct SystemLookups {
 class DatabaseNameCache final : public NameCache {
  public:
   // Everything is borrowed. `details` is the aggregation's list of
-  // AddressDetail records, which populate_full_cache reads; `options` is
-  // read live, so clearing use_database switches the cache off.
+  // AddressDetail records, which populate_full_cache reads.
   DatabaseNameCache(SqlClient* client, const Options& options,
                     const ReportDefinition& definition, const Diagnostics& diag,
                     const std::deque<AddressDetail>* details,
                     SystemLookups lookups = {});
 
   // Connects and probes the tables, with the start-up messages. False when
-  // no connection was made; the caller then calls db_close and clears
-  // use_database.
+  // no connection was made; the caller then calls db_close.
   bool db_connect();
   // Closes the connection when the type is "mysql".
   void db_close();
-  // Runs the statement formatted last: echoed at verbosity 4; on failure
-  // `failure_message` and the server's text at verbosity 2. Rows it returns
-  // go to `result` when given. 0 on success (also when nothing ran because
-  // the cache is off), 1 on failure.
-  int run_query(const char* failure_message, SqlResult* result = nullptr);
+  // Runs `statement`: echoed at verbosity 4; on failure `failure_message`
+  // and the server's text at verbosity 2. Rows it returns go to `result`
+  // when given. 0 on success (also when nothing ran because the cache is
+  // off), 1 on failure.
+  int run_query(const std::string& statement, const char* failure_message,
+                SqlResult* result = nullptr);
 
   void update_host_cache(
       std::span<const ReportEntry* const> shown_rows) override;
@@ -78,13 +77,6 @@ class DatabaseNameCache final : public NameCache {
                                   FixedText<128>* out) override;
   LookupResult lookup_cached_service(unsigned protocol, unsigned port,
                                      FixedText<128>* out) override;
-
-  bool host_cache_ok() const { return host_cache_ok_; }
-  bool service_cache_ok() const { return service_cache_ok_; }
-  // "bin" or "int", as the host table's probe found.
-  std::string_view ip_addr_kind() const {
-    return bin_addresses_ ? "bin" : "int";
-  }
 
  private:
   struct Answer {
@@ -101,7 +93,6 @@ class DatabaseNameCache final : public NameCache {
 
   bool Active() const;
   void Announce() const;
-  TNWK_PRINTF_FORMAT(2, 3) void Format(const char* format, ...);
   // The SQL form of an address text under the table's address kind; false
   // when the text is no address, or is IPv6 under kind "int".
   bool AddressLiteral(const char* text, const Diagnostics& diag,
@@ -112,8 +103,9 @@ class DatabaseNameCache final : public NameCache {
                    bool replace_listed, std::unordered_set<uint32_t>* listed);
   void ResolveHosts();
   void ResolveServices();
-  // Runs the lookup statement formatted last into `answer`.
-  void RunLookup(const char* failure_message, Answer* answer);
+  // Runs the lookup `statement` into `answer`.
+  void RunLookup(const std::string& statement, const char* failure_message,
+                 Answer* answer);
 
   SqlClient* client_;
   const Options& options_;
@@ -127,7 +119,6 @@ class DatabaseNameCache final : public NameCache {
   bool host_cache_ok_ = false;
   bool service_cache_ok_ = false;
   bool bin_addresses_ = false;
-  std::string query_;
   std::unordered_map<std::string, Answer, TextHash, std::equal_to<>>
       host_answers_;
   std::unordered_map<uint64_t, Answer> service_answers_;  // protocol, port

@@ -44,19 +44,6 @@ class NameCache {
                                              FixedText<128>* out) = 0;
 };
 
-// The cache of a run without a database: the steps do nothing and every
-// lookup yields "-".
-class NullNameCache final : public NameCache {
- public:
-  void update_host_cache(std::span<const ReportEntry* const>) override {}
-  void update_service_cache(std::span<const ReportEntry* const>) override {}
-  void populate_full_cache(std::span<const ReportEntry* const>) override {}
-  LookupResult lookup_cached_host(const char* address_text,
-                                  FixedText<128>* out) override;
-  LookupResult lookup_cached_service(unsigned protocol, unsigned port,
-                                     FixedText<128>* out) override;
-};
-
 }  // namespace tnwk
 
 #endif  // TNWK_RESOLVE_NAME_CACHE_H_

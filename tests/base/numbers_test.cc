@@ -26,18 +26,18 @@ TEST(Numbers, OutOfRangeValuesAreDefined) {
   EXPECT_EQ(CheckedStrtoul("99999999999999999999999", 10), ULONG_MAX);
 }
 
-TEST(Numbers, ScanIntAdvancesPastTheDigits) {
+TEST(Numbers, ScanAdvancesPastTheDigits) {
   const char* text = " 12:34";
-  int value = 0;
-  ASSERT_TRUE(ScanInt(&text, &value));
+  unsigned value = 0;
+  ASSERT_TRUE(ScanUnsigned(&text, &value));
   EXPECT_EQ(value, 12);
   EXPECT_STREQ(text, ":34");
 }
 
 TEST(Numbers, ScanFailsWithoutDigits) {
   const char* text = " -x";
-  int value = 5;
-  EXPECT_FALSE(ScanInt(&text, &value));
+  unsigned value = 5;
+  EXPECT_FALSE(ScanUnsigned(&text, &value));
   EXPECT_EQ(value, 5);
   EXPECT_STREQ(text, " -x");
   unsigned u = 0;

@@ -74,7 +74,6 @@ TEST(CommandLine, DefaultsWhenNothingIsGiven) {
   EXPECT_FALSE(o.output_to_file);
   EXPECT_EQ(o.enabled_parsers, kAllParsers);
   EXPECT_EQ(o.geoip2_locale.view(), "en");
-  EXPECT_TRUE(o.use_database);
 }
 
 TEST(CommandLine, LongPathsAreCutTo255Characters) {

@@ -41,8 +41,8 @@ struct InputLoopTest : ::testing::Test {
     Diagnostics diag(verbosity, err.get());
     std::FILE* in =
         fmemopen(const_cast<char*>(stdin_text.data()), stdin_text.size(), "r");
-    InputLoop loop(options, diag, &counters, &dispatcher, &source_name, in);
-    loop.SetLocationSources(location_sources);
+    InputLoop loop(options, MakeRunState(options, location_sources), diag,
+                   &counters, &dispatcher, &source_name, in);
     loop.process_input(inputs);
     std::fclose(in);
   }
@@ -218,7 +218,7 @@ TEST_F(InputLoopTest, LocationDataIsAnnouncedAsUnavailable) {
                            "specified but no libmaxminddb library available. "
                            "Is support compiled in?\nGeoip asn columns"),
             std::string::npos);
-  EXPECT_EQ(options.location_flags & (kSkipLocationCriteria | kSkipAsCriteria),
+  EXPECT_EQ(MakeRunState(options, location_sources).skipped_criteria,
             kSkipLocationCriteria | kSkipAsCriteria);
 }
 
@@ -229,8 +229,12 @@ TEST_F(InputLoopTest, OnlyDataWithoutADatabaseIsAnnouncedAndSkipped) {
   EXPECT_EQ(err.str(),
             "Geoip asn columns, sorts or criteria specified but no "
             "libmaxminddb library available. Is support compiled in?\n");
-  EXPECT_EQ(options.location_flags & (kSkipLocationCriteria | kSkipAsCriteria),
+  EXPECT_EQ(MakeRunState(options, location_sources).skipped_criteria,
             kSkipAsCriteria);
+  // The front end's own lookups skip the kinds a database would provide.
+  options.location_flags |= kSkipLocationCriteria;
+  EXPECT_EQ(MakeRunState(options, location_sources).skipped_criteria,
+            kSkipLocationCriteria | kSkipAsCriteria);
 }
 
 }  // namespace

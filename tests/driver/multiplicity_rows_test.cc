@@ -11,6 +11,7 @@
 #include "driver/report_output.h"
 #include "entries/aggregation.h"
 #include "entries/sorting.h"
+#include "null_name_cache.h"
 #include "test_support.h"
 
 namespace tnwk {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "entries/field_keywords.h"
+#include "null_name_cache.h"
 #include "resolve/system_names.h"
 #include "test_support.h"
 

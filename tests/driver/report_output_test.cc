@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "entries/field_keywords.h"
+#include "null_name_cache.h"
 #include "test_support.h"
 
 namespace tnwk {

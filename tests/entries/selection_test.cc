@@ -30,12 +30,13 @@ class SelectionTest : public ::testing::Test {
   }
   bool Keeps(const LogEntry& entry, uint8_t verbosity = 0) {
     Diagnostics diag(verbosity, stream_.get());
-    Selection selection(definition_, options_, diag);
+    Selection selection(definition_, options_, diag, run_state_);
     return selection.select_entry(entry);
   }
 
   ReportDefinition definition_;
   Options options_;
+  RunState run_state_;
   CapturedStream stream_;
 };
 
@@ -245,7 +246,7 @@ TEST_F(SelectionTest, InvertOnlyCriteriaNeverTakePart) {
 }
 
 // Location and AS criteria read the records the entry points at, by the
-// kind of their field, unless location_flags skips their kind.
+// kind of their field, unless the run state skips their kind.
 TEST_F(SelectionTest, LocationCriteriaTestTheEntrysRecords) {
   LocationRecord de;
   de.country_iso_code.Set("DE");
@@ -259,7 +260,7 @@ TEST_F(SelectionTest, LocationCriteriaTestTheEntrysRecords) {
   auto keeps = [&](SelectionCriterion criterion, uint8_t skip = 0) {
     definition_.criteria.clear();
     Add(std::move(criterion));
-    options_.location_flags = skip;
+    run_state_.skipped_criteria = skip;
     return Keeps(entry);
   };
   auto latitude = [](double low, double high, bool invert) {

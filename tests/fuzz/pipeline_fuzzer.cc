@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../null_name_cache.h"
 #include "base/clock.h"
 #include "base/diagnostics.h"
 #include "driver/dispatcher.h"
@@ -28,13 +29,13 @@
 #include "entries/options.h"
 #include "entries/report_definition.h"
 #include "entries/report_rows.h"
+#include "entries/run_state.h"
 #include "entries/selection.h"
 #include "entries/sorting.h"
 #include "fuzz_support.h"
 #include "parsers/dialect_table.h"
 #include "reportdef/definition_context.h"
 #include "reportdef/definition_reader.h"
-#include "resolve/name_cache.h"
 
 namespace {
 
@@ -81,7 +82,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       tnwk::read_report_definition(context, "-", definition_stream);
   std::fclose(definition_stream);
   if (read != 0) return 0;
-  options.use_database = false;
   // At most a bounded report: the fuzzer looks for wrong shapes, not for
   // long ones.
   if (options.row_limit == 0 || options.row_limit > 1000)
@@ -89,7 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   tnwk::Counters counters;
   tnwk::ReportRows rows;
-  tnwk::Selection selection(definition, options, diag);
+  // No location database: location and AS criteria are skipped.
+  const tnwk::RunState run_state = tnwk::MakeRunState(options, 0);
+  tnwk::Selection selection(definition, options, diag, run_state);
   tnwk::Aggregation aggregation(definition, options, diag, clock, &counters,
                                 &rows);
   {
@@ -103,8 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::FILE* log_stream = fmemopen(log_text.data(), log_text.size(), "r");
     if (log_stream == nullptr) return 0;  // an empty log
-    tnwk::InputLoop loop(options, diag, &counters, &dispatcher, &source_name,
-                         log_stream);
+    tnwk::InputLoop loop(options, run_state, diag, &counters, &dispatcher,
+                         &source_name, log_stream);
     tnwk::InputList inputs;
     inputs.add_input("-");
     loop.process_input(inputs);

@@ -165,11 +165,10 @@ TEST_F(DefinitionReaderTest, PresenceOptionsIgnoreTheirValue) {
   Line("upd_hosts=0");
   EXPECT_EQ(options_.cache_flags,
             kCachePopulate | kCachePopulateFull | kCacheUpdHosts);
-  Line("pgsql_have_namespace=");
-  EXPECT_TRUE(options_.pgsql_have_namespace);
 }
 
 TEST_F(DefinitionReaderTest, OptionsMatchByPrefixExceptPgsqlPort) {
+  SetVerbosity(3);
   Line("db_type=mysql");
   Line("mysql_server = \"db.example\" ");
   Line("mysql_port='3306'");
@@ -179,16 +178,17 @@ TEST_F(DefinitionReaderTest, OptionsMatchByPrefixExceptPgsqlPort) {
   EXPECT_EQ(options_.database.db_type.view(), "mysql");
   EXPECT_EQ(options_.database.mysql_server.view(), "db.example");
   EXPECT_EQ(options_.database.mysql_port, 3306);
-  EXPECT_EQ(options_.pgsql_port.view(), "5432");
   EXPECT_EQ(options_.database.mysql_user.view(), "report");
+  const std::string messages = Messages();
+  EXPECT_NE(messages.find("Added option: pgsql_port; Value: 5432\n"),
+            std::string::npos);
+  EXPECT_EQ(messages.find("pgsql_portx"), std::string::npos);
 }
 
 TEST_F(DefinitionReaderTest, OptionTextsKeepTheirWidths) {
   Line("syslog_dir=" + std::string(300, 'd'));
-  Line("pgsql_tnwk_schema=" + std::string(300, 's'));
   Line("mysql_socket=" + std::string(300, 'k'));
   EXPECT_EQ(options_.syslog_dir.view().size(), 127u);
-  EXPECT_EQ(options_.pgsql_tnwk_schema.view().size(), 126u);
   EXPECT_EQ(options_.database.mysql_socket.view().size(), 127u);
 }
 

@@ -127,11 +127,5 @@ TEST_F(ValueParsersTest, ProtocolNamesComeFromTheSystemDatabase) {
   EXPECT_EQ(protocol_number("nosuchproto"), 0);
 }
 
-TEST_F(ValueParsersTest, StripNewlinesRemovesEveryNewline) {
-  char text[] = "a\nb\n\nc\n";
-  strip_newlines(text);
-  EXPECT_STREQ(text, "abc");
-}
-
 }  // namespace
 }  // namespace tnwk
