@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/address_family.h"
+#include "base/ip_protocol.h"
 #include "base/numbers.h"
 #include "parsers/syslog_time.h"
 
@@ -13,9 +14,6 @@ namespace tnwk {
 namespace {
 
 using Byte = unsigned char;
-
-// isdigit holds for the ten decimal digits only, in every locale.
-bool IsDigit(Byte c) { return c >= '0' && c <= '9'; }
 
 // A stretch of the line, [begin, end): one field, or the rest of the line.
 struct Field {
@@ -158,18 +156,14 @@ LineResult WinXpParser::ParseFields(const Byte* begin, const Byte* end) {
 
   const Field protocol = fields.Next();
   const std::string_view name = protocol.view();
-  if (name.starts_with("TCP")) {
-    e.ip_protocol = 6;
-  } else if (name.starts_with("UDP")) {
-    e.ip_protocol = 17;
-  } else if (name.starts_with("ICMP")) {
-    e.ip_protocol = 1;
-  } else {
+  e.ip_protocol = ProtocolOfWord(name);
+  if (e.ip_protocol == 0) {
     e.ip_protocol = static_cast<uint8_t>(CheckedAtoi(text(protocol)));
   }
   if (e.ip_protocol == 0) return FieldError("proto");
-  const bool has_ports = e.ip_protocol == 6 || e.ip_protocol == 17;
-  const bool is_icmp = e.ip_protocol == 1;
+  const bool has_ports =
+      e.ip_protocol == kProtocolTcp || e.ip_protocol == kProtocolUdp;
+  const bool is_icmp = e.ip_protocol == kProtocolIcmp;
 
   const Field source = fields.Next();
   if (source.StartsWith('-')) return FieldError("shost");
