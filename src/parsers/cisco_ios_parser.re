@@ -110,6 +110,13 @@ class CiscoIosParser final : public ScannedDialect {
                        DestinationForm form);
 };
 
+}  // namespace
+
+std::unique_ptr<DialectParser> MakeCiscoIosParser(
+    const ParserEnvironment& env) {
+  return std::make_unique<CiscoIosParser>(env);
+}
+
 LineResult CiscoIosParser::Result() {
   constexpr uint32_t kComplete =
       kStatusHeader | kSource | kDestination | kProtocol | kCount;
@@ -157,8 +164,7 @@ void CiscoIosParser::ReadAccessList(const unsigned char* begin,
   }
   // The name, its blank and the action word, as they stand in the token.
   e.oob_prefix.Set(View(name, action_end));
-  if (ParseAddressInto(kFamilyIpv4, address, &e.ip_saddr, diag()) != 0) return;
-  parse_status_ |= kSource;
+  if (!ReadAddress(kFamilyIpv4, address, &e.ip_saddr, kSource)) return;
   e.ip_protocol = ProtocolNumber(View(protocol, protocol_end));
   if (e.ip_protocol != 0) parse_status_ |= kProtocol;
 }
@@ -194,17 +200,13 @@ void CiscoIosParser::ReadDestination(const unsigned char* begin,
     case DestinationForm::kBare:
       break;
   }
-  if (ParseAddressInto(kFamilyIpv4, address, &e.ip_daddr, diag()) == 0) {
-    parse_status_ |= kDestination;
-  }
+  ReadAddress(kFamilyIpv4, address, &e.ip_daddr, kDestination);
 }
 
-void CiscoIosParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+void CiscoIosParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     /*!re2c
 
       // The syslog header, then the router's sequence number, its uptime
@@ -267,13 +269,6 @@ void CiscoIosParser::Scan(const unsigned char* line) {
       !use:catch_all;
     */
   }
-}
-
-}  // namespace
-
-std::unique_ptr<DialectParser> MakeCiscoIosParser(
-    const ParserEnvironment& env) {
-  return std::make_unique<CiscoIosParser>(env);
 }
 
 }  // namespace tnwk

@@ -78,38 +78,23 @@ Message MatchMessage(const unsigned char* p) {
   const unsigned char* YYCURSOR = p;
   const unsigned char* YYMARKER = p;
   /*!re2c
-    // Sources: the wording gives the protocol.
-    " Inbound TCP connection denied from " IPV4 "/" PORT {
+    // Sources: the wording gives the protocol. No text matches two
+    // wordings, so their order does not matter.
+    " Inbound TCP connection denied from " IPV4 "/" PORT
+    | " Deny TCP (no connection) from " IPV4 "/" PORT
+    | " Deny tcp src " IFACE ":" IPV4 "/" PORT
+    | " Deny inbound tcp src " IFACE ":" IPV4 "/" PORT
+    | " Deny inbound (No xlate) tcp src " IFACE ":" IPV4 "/" PORT {
       return Source(kProtocolTcp, YYCURSOR);
     }
-    " Deny TCP (no connection) from " IPV4 "/" PORT {
-      return Source(kProtocolTcp, YYCURSOR);
-    }
-    " Deny inbound UDP from " IPV4 "/" PORT {
+    " Deny inbound UDP from " IPV4 "/" PORT
+    | " Deny udp src " IFACE ":" IPV4 "/" PORT
+    | " Deny inbound (No xlate) udp src " IFACE ":" IPV4 "/" PORT {
       return Source(kProtocolUdp, YYCURSOR);
     }
-    " Deny udp src " IFACE ":" IPV4 "/" PORT {
-      return Source(kProtocolUdp, YYCURSOR);
-    }
-    " Deny tcp src " IFACE ":" IPV4 "/" PORT {
-      return Source(kProtocolTcp, YYCURSOR);
-    }
-    " Deny icmp src " IFACE ":" IPV4 {
-      return Source(kProtocolIcmp, YYCURSOR);
-    }
-    " Deny inbound icmp src " IFACE ":" IPV4 {
-      return Source(kProtocolIcmp, YYCURSOR);
-    }
-    " Deny inbound tcp src " IFACE ":" IPV4 "/" PORT {
-      return Source(kProtocolTcp, YYCURSOR);
-    }
-    " Deny inbound (No xlate) tcp src " IFACE ":" IPV4 "/" PORT {
-      return Source(kProtocolTcp, YYCURSOR);
-    }
-    " Deny inbound (No xlate) udp src " IFACE ":" IPV4 "/" PORT {
-      return Source(kProtocolUdp, YYCURSOR);
-    }
-    " Deny inbound (No xlate) icmp src " IFACE ":" IPV4 {
+    " Deny icmp src " IFACE ":" IPV4
+    | " Deny inbound icmp src " IFACE ":" IPV4
+    | " Deny inbound (No xlate) icmp src " IFACE ":" IPV4 {
       return Source(kProtocolIcmp, YYCURSOR);
     }
 
@@ -214,6 +199,13 @@ class CiscoPixParser final : public ScannedDialect {
   }
 };
 
+}  // namespace
+
+std::unique_ptr<DialectParser> MakeCiscoPixParser(
+    const ParserEnvironment& env) {
+  return std::make_unique<CiscoPixParser>(env);
+}
+
 void CiscoPixParser::Prepare() {
   LogEntry& e = entry();
   e.interface.Set("-");
@@ -234,10 +226,7 @@ void CiscoPixParser::ReadSource(uint8_t protocol, const unsigned char* begin,
   e.ip_protocol = protocol;
   const Endpoint endpoint = ReadEndpoint(begin, end);
   if (endpoint.has_port) e.sport = endpoint.port;
-  if (ParseAddressInto(kFamilyIpv4, endpoint.address, &e.ip_saddr, diag()) ==
-      0) {
-    parse_status_ |= kSource;
-  }
+  ReadAddress(kFamilyIpv4, endpoint.address, &e.ip_saddr, kSource);
 }
 
 void CiscoPixParser::ReadDestination(const unsigned char* begin,
@@ -255,10 +244,7 @@ void CiscoPixParser::ReadDestination(const unsigned char* begin,
       e.icmp_code = static_cast<uint8_t>(endpoint.icmp_code);
     }
   }
-  if (ParseAddressInto(kFamilyIpv4, endpoint.address, &e.ip_daddr, diag()) ==
-      0) {
-    parse_status_ |= kDestination;
-  }
+  ReadAddress(kFamilyIpv4, endpoint.address, &e.ip_daddr, kDestination);
 }
 
 const unsigned char* CiscoPixParser::ReadMessage(const unsigned char* begin,
@@ -273,12 +259,10 @@ const unsigned char* CiscoPixParser::ReadMessage(const unsigned char* begin,
   return message.end;
 }
 
-void CiscoPixParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+void CiscoPixParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     /*!re2c
 
       // The syslog header; an empty host still gives the date.
@@ -334,13 +318,6 @@ void CiscoPixParser::Scan(const unsigned char* line) {
       !use:catch_all;
     */
   }
-}
-
-}  // namespace
-
-std::unique_ptr<DialectParser> MakeCiscoPixParser(
-    const ParserEnvironment& env) {
-  return std::make_unique<CiscoPixParser>(env);
 }
 
 }  // namespace tnwk

@@ -95,6 +95,13 @@ void DialectParser::ReadCalendarTime(const unsigned char* begin,
   parse_status_ |= kStatusHeader;
 }
 
+bool DialectParser::ReadAddress(uint16_t family, const char* text,
+                                AddressBlock* block, uint32_t status_bit) {
+  if (ParseAddressInto(family, text, block, diag()) != 0) return false;
+  parse_status_ |= status_bit;
+  return true;
+}
+
 void DialectParser::ReportUnrecognized(TokenReportStyle style, unsigned level,
                                        const char* what,
                                        const unsigned char* begin,
@@ -160,6 +167,25 @@ void ReadDottedQuad(const unsigned char** p, const unsigned char* end,
   uint32_t address;
   std::memcpy(&address, bytes, sizeof address);
   FormatDottedQuad(address, text);
+}
+
+uint8_t TcpFlagOfLetter(unsigned char letter) {
+  switch (letter) {
+    case 'S':
+      return kTcpSyn;
+    case 'A':
+      return kTcpAck;
+    case 'F':
+      return kTcpFin;
+    case 'R':
+      return kTcpRst;
+    case 'P':
+      return kTcpPsh;
+    case 'U':
+      return kTcpUrg;
+    default:
+      return 0;
+  }
 }
 
 uint8_t ProtocolOfWord(std::string_view word) {

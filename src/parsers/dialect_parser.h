@@ -102,6 +102,12 @@ class DialectParser {
   int64_t SetLocalTime(int year, int month, int day, int hour, int minute,
                        int second);
 
+  // Reads `text` as an address of `family` into `block` (ParseAddressInto,
+  // which reports a bad one) and on success sets `status_bit`. Returns
+  // whether the address was read.
+  bool ReadAddress(uint16_t family, const char* text, AddressBlock* block,
+                   uint32_t status_bit);
+
   // The catch-all rules' messages for the token [begin, end), `what` being
   // "token" or "character", written at verbosity `level` or above.
   void ReportUnrecognized(TokenReportStyle style, unsigned level,
@@ -213,6 +219,10 @@ uint32_t ReadDecimal(const unsigned char** p, const unsigned char* end,
 // past the last octet.
 void ReadDottedQuad(const unsigned char** p, const unsigned char* end,
                     char (&text)[16]);
+
+// The TCP flag bit of a flag letter (S, A, F, R, P, U) or of the flag word
+// it starts ("SYN", "ACK", "FIN", "RST", "PSH", "URG"), or 0.
+uint8_t TcpFlagOfLetter(unsigned char letter);
 
 // The IP protocol that a logged word starting with "TCP", "UDP" or "ICMP"
 // names, or 0.

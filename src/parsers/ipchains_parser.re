@@ -56,6 +56,13 @@ class IpchainsParser final : public ScannedDialect {
   void ReadAddressPair(const unsigned char* begin, const unsigned char* end);
 };
 
+}  // namespace
+
+std::unique_ptr<DialectParser> MakeIpchainsParser(
+    const ParserEnvironment& env) {
+  return std::make_unique<IpchainsParser>(env);
+}
+
 void IpchainsParser::ReadRule(const char* token) {
   LogEntry& e = entry();
   char chain[128];
@@ -96,19 +103,14 @@ void IpchainsParser::ReadAddressPair(const unsigned char* begin,
   ReadDottedQuad(&p, end, destination);
   ++p;  // ":"
   e.dport = ReadDecimal(&p, end, 5);
-  if (ParseAddressInto(kFamilyIpv4, source, &e.ip_saddr, diag()) != 0) return;
-  if (ParseAddressInto(kFamilyIpv4, destination, &e.ip_daddr, diag()) != 0) {
-    return;
-  }
-  parse_status_ |= kAddresses;
+  if (!ReadAddress(kFamilyIpv4, source, &e.ip_saddr, 0)) return;
+  ReadAddress(kFamilyIpv4, destination, &e.ip_daddr, kAddresses);
 }
 
-void IpchainsParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+void IpchainsParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     // The token as a terminated string, for the conversions.
     auto text = [&] { return TokenText(token, YYCURSOR); };
     /*!re2c
@@ -155,13 +157,6 @@ void IpchainsParser::Scan(const unsigned char* line) {
       !use:catch_all;
     */
   }
-}
-
-}  // namespace
-
-std::unique_ptr<DialectParser> MakeIpchainsParser(
-    const ParserEnvironment& env) {
-  return std::make_unique<IpchainsParser>(env);
 }
 
 }  // namespace tnwk

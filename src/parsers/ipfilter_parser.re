@@ -155,6 +155,13 @@ class IpfilterParser final : public ScannedDialect {
   SystemNumbers numbers_;
 };
 
+}  // namespace
+
+std::unique_ptr<DialectParser> MakeIpfilterParser(
+    const ParserEnvironment& env) {
+  return std::make_unique<IpfilterParser>(env);
+}
+
 LineResult IpfilterParser::Result() {
   // The scan set count from the repeat count; a line without one fails the
   // completeness test anyway.
@@ -223,11 +230,10 @@ void IpfilterParser::ReadEndpoint(bool source, const unsigned char* begin,
   BoundedCopy(text, sizeof text, address);
   e.oob_family = address.find(':') != std::string_view::npos ? kFamilyIpv6
                                                                : kFamilyIpv4;
-  if (ParseAddressInto(e.oob_family, text, source ? &e.ip_saddr : &e.ip_daddr,
-                       diag()) != 0) {
+  if (!ReadAddress(e.oob_family, text, source ? &e.ip_saddr : &e.ip_daddr,
+                   source ? kSrc : kDst)) {
     return;
   }
-  parse_status_ |= source ? kSrc : kDst;
   if (!host.empty()) (source ? e.src_host : e.dst_host).Set(host);
   if (is_port) {
     // Ports are read as at most five digits.
@@ -270,12 +276,10 @@ void IpfilterParser::ResolveService(uint32_t port_bit) {
   parse_status_ |= port_bit;
 }
 
-void IpfilterParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+void IpfilterParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     // The token as a terminated string, for the conversions.
     auto text = [&] { return TokenText(token, YYCURSOR); };
     /*!re2c
@@ -352,14 +356,7 @@ void IpfilterParser::Scan(const unsigned char* line) {
 
       "-" [AFPRSU]+ {
         for (const unsigned char* c = token + 1; c < YYCURSOR; ++c) {
-          switch (*c) {
-            case 'S': e.tcp_flags |= kTcpSyn; break;
-            case 'A': e.tcp_flags |= kTcpAck; break;
-            case 'F': e.tcp_flags |= kTcpFin; break;
-            case 'R': e.tcp_flags |= kTcpRst; break;
-            case 'P': e.tcp_flags |= kTcpPsh; break;
-            case 'U': e.tcp_flags |= kTcpUrg; break;
-          }
+          e.tcp_flags |= TcpFlagOfLetter(*c);
         }
         continue;
       }
@@ -402,13 +399,6 @@ void IpfilterParser::Scan(const unsigned char* line) {
       !use:catch_all;
     */
   }
-}
-
-}  // namespace
-
-std::unique_ptr<DialectParser> MakeIpfilterParser(
-    const ParserEnvironment& env) {
-  return std::make_unique<IpfilterParser>(env);
 }
 
 }  // namespace tnwk

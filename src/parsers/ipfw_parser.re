@@ -78,6 +78,12 @@ class IpfwParser final : public ScannedDialect {
   void ReadFragment(const char* token);
 };
 
+}  // namespace
+
+std::unique_ptr<DialectParser> MakeIpfwParser(const ParserEnvironment& env) {
+  return std::make_unique<IpfwParser>(env);
+}
+
 LineResult IpfwParser::Result() {
   if (parse_status_ & kLimitNotice) return LineResult::kNotPacketLog;
   constexpr uint32_t kComplete =
@@ -130,11 +136,8 @@ void IpfwParser::ReadAddresses(const char* token, bool with_ports) {
   } else if (std::sscanf(token, "%15s %15s", source, destination) != 2) {
     return;
   }
-  if (ParseAddressInto(kFamilyIpv4, source, &e.ip_saddr, diag()) != 0) return;
-  if (ParseAddressInto(kFamilyIpv4, destination, &e.ip_daddr, diag()) != 0) {
-    return;
-  }
-  parse_status_ |= kAddresses;
+  if (!ReadAddress(kFamilyIpv4, source, &e.ip_saddr, 0)) return;
+  ReadAddress(kFamilyIpv4, destination, &e.ip_daddr, kAddresses);
 }
 
 void IpfwParser::ReadFragment(const char* token) {
@@ -151,12 +154,10 @@ void IpfwParser::ReadFragment(const char* token) {
   if (*p == '+') e.ip_fragoff |= 0x2000;
 }
 
-void IpfwParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+void IpfwParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     // The token as a terminated string, for the conversions.
     auto text = [&] { return TokenText(token, YYCURSOR); };
     // The token as a view, for the bounded copies into text fields.
@@ -215,12 +216,6 @@ void IpfwParser::Scan(const unsigned char* line) {
       !use:catch_all;
     */
   }
-}
-
-}  // namespace
-
-std::unique_ptr<DialectParser> MakeIpfwParser(const ParserEnvironment& env) {
-  return std::make_unique<IpfwParser>(env);
 }
 
 }  // namespace tnwk

@@ -229,12 +229,10 @@ const unsigned char* NetfilterParser::AfterUnknownCharacter(
   return MatchInnerPacket(begin);
 }
 
-void NetfilterParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+void NetfilterParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     // The token as a terminated string, for the conversions.
     auto text = [&] { return TokenText(token, YYCURSOR); };
     // The token as a view, for the bounded copies into text fields.
@@ -328,33 +326,23 @@ void NetfilterParser::Scan(const unsigned char* line) {
 
       // Addresses. The family of the line is the one of its SRC=.
       "SRC=" IPV4 {
-        if (ParseAddressInto(kFamilyIpv4, text() + 4, &e.ip_saddr, diag()) ==
-            0) {
+        if (ReadAddress(kFamilyIpv4, text() + 4, &e.ip_saddr, kNetfilterSrc)) {
           e.oob_family = kFamilyIpv4;
-          parse_status_ |= kNetfilterSrc;
         }
         continue;
       }
       "DST=" IPV4 {
-        if (ParseAddressInto(kFamilyIpv4, text() + 4, &e.ip_daddr, diag()) ==
-            0) {
-          parse_status_ |= kNetfilterDst;
-        }
+        ReadAddress(kFamilyIpv4, text() + 4, &e.ip_daddr, kNetfilterDst);
         continue;
       }
       "SRC=" IPV6 {
-        if (ParseAddressInto(kFamilyIpv6, text() + 4, &e.ip_saddr, diag()) ==
-            0) {
+        if (ReadAddress(kFamilyIpv6, text() + 4, &e.ip_saddr, kNetfilterSrc)) {
           e.oob_family = kFamilyIpv6;
-          parse_status_ |= kNetfilterSrc;
         }
         continue;
       }
       "DST=" IPV6 {
-        if (ParseAddressInto(kFamilyIpv6, text() + 4, &e.ip_daddr, diag()) ==
-            0) {
-          parse_status_ |= kNetfilterDst;
-        }
+        ReadAddress(kFamilyIpv6, text() + 4, &e.ip_daddr, kNetfilterDst);
         continue;
       }
 

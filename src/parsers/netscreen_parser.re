@@ -56,6 +56,13 @@ class NetscreenParser final : public ScannedDialect {
   LineResult Result() override;
 };
 
+}  // namespace
+
+std::unique_ptr<DialectParser> MakeNetscreenParser(
+    const ParserEnvironment& env) {
+  return std::make_unique<NetscreenParser>(env);
+}
+
 void NetscreenParser::Prepare() {
   entry().interface.Set("-");
   entry().count = 1;
@@ -70,12 +77,10 @@ LineResult NetscreenParser::Result() {
   return LineResult::kAccepted;
 }
 
-void NetscreenParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+void NetscreenParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     // The token as a terminated string, for the conversions.
     auto text = [&] { return TokenText(token, YYCURSOR); };
     /*!re2c
@@ -112,17 +117,11 @@ void NetscreenParser::Scan(const unsigned char* line) {
       "rcvd=" NUM { continue; }
 
       "src=" IPV4 {
-        if (ParseAddressInto(kFamilyIpv4, text() + 4, &e.ip_saddr, diag()) ==
-            0) {
-          parse_status_ |= kSrc;
-        }
+        ReadAddress(kFamilyIpv4, text() + 4, &e.ip_saddr, kSrc);
         continue;
       }
       "dst=" IPV4 {
-        if (ParseAddressInto(kFamilyIpv4, text() + 4, &e.ip_daddr, diag()) ==
-            0) {
-          parse_status_ |= kDst;
-        }
+        ReadAddress(kFamilyIpv4, text() + 4, &e.ip_daddr, kDst);
         continue;
       }
       "src_port=" [0-9]{1,5} {
@@ -207,13 +206,6 @@ void NetscreenParser::Scan(const unsigned char* line) {
       !use:catch_all;
     */
   }
-}
-
-}  // namespace
-
-std::unique_ptr<DialectParser> MakeNetscreenParser(
-    const ParserEnvironment& env) {
-  return std::make_unique<NetscreenParser>(env);
 }
 
 }  // namespace tnwk

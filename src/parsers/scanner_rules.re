@@ -37,28 +37,8 @@
 
 // The TCP flags as words ("SYN ACK"); each sets its bit.
 /*!rules:re2c:tcp_flag_words
-  "URG" {
-    entry().tcp_flags |= kTcpUrg;
-    continue;
-  }
-  "ACK" {
-    entry().tcp_flags |= kTcpAck;
-    continue;
-  }
-  "PSH" {
-    entry().tcp_flags |= kTcpPsh;
-    continue;
-  }
-  "RST" {
-    entry().tcp_flags |= kTcpRst;
-    continue;
-  }
-  "SYN" {
-    entry().tcp_flags |= kTcpSyn;
-    continue;
-  }
-  "FIN" {
-    entry().tcp_flags |= kTcpFin;
+  "URG" | "ACK" | "PSH" | "RST" | "SYN" | "FIN" {
+    entry().tcp_flags |= TcpFlagOfLetter(*token);
     continue;
   }
 */

@@ -75,6 +75,12 @@ class SnortParser final : public ScannedDialect {
   void ReadDestination(const unsigned char* begin, const unsigned char* end);
 };
 
+}  // namespace
+
+std::unique_ptr<DialectParser> MakeSnortParser(const ParserEnvironment& env) {
+  return std::make_unique<SnortParser>(env);
+}
+
 void SnortParser::Prepare() {
   entry().interface.Set("-");
   entry().count = 1;
@@ -100,9 +106,7 @@ void SnortParser::ReadSource(const unsigned char* begin,
   while (*address != ' ') ++address;
   const Endpoint source = ReadEndpoint(address + 1, end);
   if (source.has_port) e.sport = source.port;
-  if (ParseAddressInto(kFamilyIpv4, source.text, &e.ip_saddr, diag()) == 0) {
-    parse_status_ |= kSrc;
-  }
+  ReadAddress(kFamilyIpv4, source.text, &e.ip_saddr, kSrc);
 }
 
 void SnortParser::ReadDestination(const unsigned char* begin,
@@ -110,17 +114,12 @@ void SnortParser::ReadDestination(const unsigned char* begin,
   LogEntry& e = entry();
   const Endpoint destination = ReadEndpoint(begin + 3, end);
   if (destination.has_port) e.dport = destination.port;
-  if (ParseAddressInto(kFamilyIpv4, destination.text, &e.ip_daddr, diag()) ==
-      0) {
-    parse_status_ |= kDst;
-  }
+  ReadAddress(kFamilyIpv4, destination.text, &e.ip_daddr, kDst);
 }
 
-void SnortParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+void SnortParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     /*!re2c
 
       !use:syslog_header;
@@ -171,12 +170,6 @@ void SnortParser::Scan(const unsigned char* line) {
       !use:catch_all;
     */
   }
-}
-
-}  // namespace
-
-std::unique_ptr<DialectParser> MakeSnortParser(const ParserEnvironment& env) {
-  return std::make_unique<SnortParser>(env);
 }
 
 }  // namespace tnwk

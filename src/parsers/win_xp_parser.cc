@@ -91,25 +91,6 @@ int ScanTriple(const char* text, int width, char separator, int* a, int* b,
   return 3;
 }
 
-uint8_t TcpFlagBit(Byte letter) {
-  switch (letter) {
-    case 'S':
-      return kTcpSyn;
-    case 'A':
-      return kTcpAck;
-    case 'F':
-      return kTcpFin;
-    case 'R':
-      return kTcpRst;
-    case 'P':
-      return kTcpPsh;
-    case 'U':
-      return kTcpUrg;
-    default:
-      return 0;
-  }
-}
-
 }  // namespace
 
 LineResult WinXpParser::ParseEntry(const char* line, uint64_t line_no) {
@@ -198,7 +179,7 @@ LineResult WinXpParser::ParseFields(const Byte* begin, const Byte* end) {
   const Field flags = fields.Next();
   for (const Byte* p = flags.begin; p < flags.end; ++p) {
     if (*p == '-') continue;
-    const uint8_t bit = TcpFlagBit(*p);
+    const uint8_t bit = TcpFlagOfLetter(*p);
     if (bit == 0) {
       diag().Log(5, "win_xp parse error in line %lu, ignoring.\n",
                  static_cast<unsigned long>(line_no()));
