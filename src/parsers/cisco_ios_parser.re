@@ -11,10 +11,9 @@
 //
 // The actions read their values by position. The rules fix the shape of
 // every field they read (one to three digits per octet, one to five for a
-// port), so this gives what the message's conversions "%3d" and "%5u" give;
-// where a conversion's width is narrower than the rule allows (the list
-// name, the protocol word, the ICMP type and code), the action says what the
-// width does.
+// port); where a field is read with a narrower width than the rule allows
+// (the list name, the protocol word, the ICMP type and code), the action
+// says what the width does.
 #include <cstddef>
 #include <memory>
 #include <string_view>
@@ -48,9 +47,9 @@ constexpr uint32_t kDestination = 0x04;
 constexpr uint32_t kProtocol = 0x08;
 constexpr uint32_t kCount = 0x10;
 
-// The access-list token's list name and protocol word are read as "%127s"
-// and, with a port, "%5s" or, without one, "%8s". A longer field would be
-// split across the following conversions and the token would not convert.
+// The widest list name and protocol word (with a port and without one) of
+// an access-list token that converts: a longer field would be split across
+// the following fields, and the token converts nothing.
 constexpr std::ptrdiff_t kMaxListName = 127;
 constexpr std::ptrdiff_t kMaxProtocolWithPort = 5;
 constexpr std::ptrdiff_t kMaxProtocolWithoutPort = 8;
@@ -184,9 +183,9 @@ void CiscoIosParser::ReadDestination(const unsigned char* begin,
       e.dport = ReadDecimal(&p, end, 5);
       break;
     case DestinationForm::kIcmp: {
-      // Type and code are read as "%2u/%2u": a type of three digits leaves
-      // the slash unread and the read fails; a longer code is cut to its
-      // first two digits.
+      // Type and code are read as two digits each: a type of three digits
+      // leaves the slash unread and the read fails; a longer code is cut to
+      // its first two digits.
       p += 2;  // " ("
       const unsigned type = ReadDecimal(&p, end, 2);
       e.sport = type;

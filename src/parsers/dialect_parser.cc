@@ -48,8 +48,8 @@ int64_t DialectParser::SetLocalTime(int year, int month, int day, int hour,
 const unsigned char* DialectParser::ReadMonthDayTime(const unsigned char* begin,
                                                      int gap) {
   // The token's pattern fixed every position but the day's, which has one
-  // or two digits and may have a blank before it; reading by position gives
-  // what a sscanf of the fields gives, without its cost.
+  // or two digits and may have a blank before it, so the values are read by
+  // position.
   const unsigned char* p = begin + 4;
   if (*p == ' ') ++p;
   int day = *p++ - '0';
@@ -70,8 +70,8 @@ void DialectParser::ReadSyslogDate(const unsigned char* begin,
 
 bool DialectParser::ReadSyslogHeader(const unsigned char* begin,
                                      const unsigned char* end) {
-  // The host starts after the time's last digit and its blank; without a
-  // host character the sscanf would fill only five values.
+  // The host starts after the time's last digit and its blank; a header
+  // without a host character gives no date.
   const unsigned char* p = begin + 4;
   if (*p == ' ') ++p;
   while (*p != ' ') ++p;

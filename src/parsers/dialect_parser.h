@@ -212,11 +212,11 @@ uint32_t ReadDecimal(const unsigned char** p, const unsigned char* end,
                      int max_digits);
 
 // Reads the dotted quad at `*p` (four runs of one to three digits, as a
-// token pattern matched them, before `end`) and writes it into `text` as
-// "%d.%d.%d.%d" prints it: "010.1.1.1" becomes "10.1.1.1", where the
-// address parser would take the leading zero for octal, and an octet above
-// 255 stays as it is, so that the address parser rejects it. Advances `*p`
-// past the last octet.
+// token pattern matched them, before `end`) and writes its octets into
+// `text` in plain decimal: "010.1.1.1" becomes "10.1.1.1", where the address
+// parser would take the leading zero for octal, and an octet above 255
+// stays as it is, so that the address parser rejects it. Advances `*p` past
+// the last octet.
 void ReadDottedQuad(const unsigned char** p, const unsigned char* end,
                     char (&text)[16]);
 

@@ -55,9 +55,9 @@ class FieldCursor {
   bool blank_followed_ = true;
 };
 
-// sscanf's "%<width>d" at `*p`: white space skipped, then an optional sign
-// and digits, `width` characters at most in all. False, with `*p` left
-// alone, when no digit comes.
+// A decimal field of at most `width` characters at `*p`: white space
+// skipped, then an optional sign and digits. False, with `*p` left alone,
+// when no digit comes.
 bool ScanWidth(const char** p, int width, int* out) {
   const char* q = *p;
   while (std::isspace(static_cast<Byte>(*q))) ++q;
@@ -80,8 +80,10 @@ bool ScanWidth(const char** p, int width, int* out) {
   return true;
 }
 
-// sscanf "%4d-%2d-%2d" / "%2d:%2d:%2d" on `text`: the count of values read.
-// Each value is written only when it is read.
+// The date "yyyy-mm-dd" (`width` 4) or the time "hh:mm:ss" (`width` 2) in
+// `text`: the count of values read, the first of at most `width`
+// characters, the others of two. Each value is written only when it is
+// read.
 int ScanTriple(const char* text, int width, char separator, int* a, int* b,
                int* c) {
   const char* p = text;
