@@ -93,6 +93,57 @@ int ScanTriple(const char* text, int width, char separator, int* a, int* b,
   return 3;
 }
 
+// The fields after the ports: size, TCP flags, sequence and
+// acknowledgement numbers, window, ICMP type and code, info and path. False
+// at a flag letter that names no TCP flag.
+bool ReadLastFields(FieldCursor& fields, bool is_icmp, LogEntry& e) {
+  const Field size = fields.Next();
+  if (size.StartsWithDigit()) {
+    e.ip_totlen = static_cast<uint16_t>(CheckedAtoi(size.view()));
+  }
+
+  const Field flags = fields.Next();
+  for (const Byte* p = flags.begin; p < flags.end; ++p) {
+    if (*p == '-') continue;
+    const uint8_t bit = TcpFlagOfLetter(*p);
+    if (bit == 0) return false;
+    e.tcp_flags |= bit;
+  }
+
+  // Base 0, so "0x" starts a hexadecimal and "0" an octal number.
+  const Field seq = fields.Next();
+  if (seq.StartsWithDigit()) {
+    e.tcp_seq = static_cast<uint32_t>(CheckedStrtoul(seq.view(), 0));
+  }
+  const Field ackseq = fields.Next();
+  if (ackseq.StartsWithDigit()) {
+    e.tcp_ackseq = static_cast<uint32_t>(CheckedStrtoul(ackseq.view(), 0));
+  }
+  const Field window = fields.Next();
+  if (window.StartsWithDigit()) {
+    e.tcp_window = static_cast<uint16_t>(CheckedAtol(window.view()));
+  }
+
+  // The port columns show the ICMP type and code; the ICMP columns and
+  // criteria read them from their own fields.
+  const Field icmp_type = fields.Next();
+  if (icmp_type.StartsWithDigit()) {
+    const int type = CheckedAtoi(icmp_type.view());
+    e.sport = static_cast<uint32_t>(type);
+    if (is_icmp) e.icmp_type = static_cast<uint8_t>(type);
+  }
+  const Field icmp_code = fields.Next();
+  if (icmp_code.StartsWithDigit()) {
+    const int code = CheckedAtoi(icmp_code.view());
+    e.dport = static_cast<uint32_t>(code);
+    if (is_icmp) e.icmp_code = static_cast<uint8_t>(code);
+  }
+
+  fields.Next();  // info: not stored
+  if (fields.blank_followed()) e.oob_in.Set(fields.Rest().view());
+  return true;
+}
+
 }  // namespace
 
 LineResult WinXpParser::ParseEntry(const char* line, uint64_t line_no) {
@@ -173,55 +224,11 @@ LineResult WinXpParser::ParseFields(const Byte* begin, const Byte* end) {
     return FieldError("dport");
   }
 
-  const Field size = fields.Next();
-  if (size.StartsWithDigit()) {
-    e.ip_totlen = static_cast<uint16_t>(CheckedAtoi(text(size)));
+  if (!ReadLastFields(fields, is_icmp, e)) {
+    diag().Log(5, "win_xp parse error in line %lu, ignoring.\n",
+               static_cast<unsigned long>(line_no()));
+    return LineResult::kWrongFormat;
   }
-
-  const Field flags = fields.Next();
-  for (const Byte* p = flags.begin; p < flags.end; ++p) {
-    if (*p == '-') continue;
-    const uint8_t bit = TcpFlagOfLetter(*p);
-    if (bit == 0) {
-      diag().Log(5, "win_xp parse error in line %lu, ignoring.\n",
-                 static_cast<unsigned long>(line_no()));
-      return LineResult::kWrongFormat;
-    }
-    e.tcp_flags |= bit;
-  }
-
-  // Base 0, so "0x" starts a hexadecimal and "0" an octal number.
-  const Field seq = fields.Next();
-  if (seq.StartsWithDigit()) {
-    e.tcp_seq = static_cast<uint32_t>(CheckedStrtoul(text(seq), 0));
-  }
-  const Field ackseq = fields.Next();
-  if (ackseq.StartsWithDigit()) {
-    e.tcp_ackseq = static_cast<uint32_t>(CheckedStrtoul(text(ackseq), 0));
-  }
-  const Field window = fields.Next();
-  if (window.StartsWithDigit()) {
-    e.tcp_window = static_cast<uint16_t>(CheckedAtol(text(window)));
-  }
-
-  // The port columns show the ICMP type and code; the ICMP columns and
-  // criteria read them from their own fields.
-  const Field icmp_type = fields.Next();
-  if (icmp_type.StartsWithDigit()) {
-    const int type = CheckedAtoi(text(icmp_type));
-    e.sport = static_cast<uint32_t>(type);
-    if (is_icmp) e.icmp_type = static_cast<uint8_t>(type);
-  }
-  const Field icmp_code = fields.Next();
-  if (icmp_code.StartsWithDigit()) {
-    const int code = CheckedAtoi(text(icmp_code));
-    e.dport = static_cast<uint32_t>(code);
-    if (is_icmp) e.icmp_code = static_cast<uint8_t>(code);
-  }
-
-  fields.Next();  // info: not stored
-  if (fields.blank_followed()) e.oob_in.Set(fields.Rest().view());
-
   e.count = 1;
   return LineResult::kAccepted;
 }
