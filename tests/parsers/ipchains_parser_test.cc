@@ -65,10 +65,11 @@ TEST(IpchainsParser, ReadsTheLinesOfItsDialect) {
 TEST(IpchainsParser, SurvivesSplicedAndRandomLines) {
   testing::RunSplicedLines(
       "ipchains",
-      {"Jan  1 12:00:00 gw", " kernel: Packet log: ", "input DENY eth0 PROTO=",
-       "input REDIRECT 99999 ", "1234 ", "1.2.3.4:12345 ", "5.6.7.8:1",
-       "L=99999999999999999999 ", "S=0xfffffffffffffffff ", "I=0x1 ", "F=0x",
-       "T=", "SYN ", "(#3)", "\n", "\t", std::string(200, 'w') + " "},
+      {"Jan  1 12:00:00 gw", "Jan 1 01:02:03 fw", " kernel: Packet log: ",
+       "input DENY eth0 PROTO=", "input REDIRECT 99999 ", "1234 ",
+       "1.2.3.4:12345 ", "5.6.7.8:1", "L=99999999999999999999 ",
+       "S=0xfffffffffffffffff ", "I=0x1 ", "F=0x", "T=", "SYN ", "(#3)", "\n",
+       "\t", std::string(200, 'w') + " "},
       Fields);
 }
 
