@@ -15,7 +15,6 @@
 // (the list name, the protocol word, the ICMP type and code), the action
 // says what the width does.
 #include <cstddef>
-#include <memory>
 #include <string_view>
 
 #include "base/address_family.h"
@@ -111,9 +110,8 @@ class CiscoIosParser final : public ScannedDialect {
 
 }  // namespace
 
-std::unique_ptr<DialectParser> MakeCiscoIosParser(
-    const ParserEnvironment& env) {
-  return std::make_unique<CiscoIosParser>(env);
+DialectParser* NewCiscoIosParser(const ParserEnvironment& env) {
+  return new CiscoIosParser(env);
 }
 
 LineResult CiscoIosParser::Result() {

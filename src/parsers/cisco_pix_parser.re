@@ -30,7 +30,6 @@
 // patterns bound: an octet has at most three digits and a port at most five,
 // so "to 10.2.2.2/123456" is port 12345 followed by a stray "6".
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "base/address_family.h"
@@ -201,9 +200,8 @@ class CiscoPixParser final : public ScannedDialect {
 
 }  // namespace
 
-std::unique_ptr<DialectParser> MakeCiscoPixParser(
-    const ParserEnvironment& env) {
-  return std::make_unique<CiscoPixParser>(env);
+DialectParser* NewCiscoPixParser(const ParserEnvironment& env) {
+  return new CiscoPixParser(env);
 }
 
 void CiscoPixParser::Prepare() {

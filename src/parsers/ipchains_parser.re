@@ -11,7 +11,6 @@
 // so "PROTO=1234" is protocol 123); a word longer than its field shifts the
 // later conversions, and the token then sets no status bit.
 #include <cstdio>
-#include <memory>
 
 #include "base/address_family.h"
 #include "base/numbers.h"
@@ -58,9 +57,8 @@ class IpchainsParser final : public ScannedDialect {
 
 }  // namespace
 
-std::unique_ptr<DialectParser> MakeIpchainsParser(
-    const ParserEnvironment& env) {
-  return std::make_unique<IpchainsParser>(env);
+DialectParser* NewIpchainsParser(const ParserEnvironment& env) {
+  return new IpchainsParser(env);
 }
 
 void IpchainsParser::ReadRule(const char* token) {

@@ -24,7 +24,6 @@
 // where two forms match the same text (",80" is a port and a service of
 // digits) the port, listed first, is taken.
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "base/address_family.h"
@@ -157,9 +156,8 @@ class IpfilterParser final : public ScannedDialect {
 
 }  // namespace
 
-std::unique_ptr<DialectParser> MakeIpfilterParser(
-    const ParserEnvironment& env) {
-  return std::make_unique<IpfilterParser>(env);
+DialectParser* NewIpfilterParser(const ParserEnvironment& env) {
+  return new IpfilterParser(env);
 }
 
 LineResult IpfilterParser::Result() {

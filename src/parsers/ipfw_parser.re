@@ -11,7 +11,6 @@
 // and code); an overlong field shifts the later conversions.
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "base/address_family.h"
 #include "base/ip_protocol.h"
@@ -80,8 +79,8 @@ class IpfwParser final : public ScannedDialect {
 
 }  // namespace
 
-std::unique_ptr<DialectParser> MakeIpfwParser(const ParserEnvironment& env) {
-  return std::make_unique<IpfwParser>(env);
+DialectParser* NewIpfwParser(const ParserEnvironment& env) {
+  return new IpfwParser(env);
 }
 
 LineResult IpfwParser::Result() {

@@ -9,7 +9,6 @@
 // Tokens whose value an action converts are first copied into token_, so a
 // conversion never reads past its token (dst_port=123456 is the port 12345
 // followed by a stray digit).
-#include <memory>
 
 #include "base/address_family.h"
 #include "base/numbers.h"
@@ -58,9 +57,8 @@ class NetscreenParser final : public ScannedDialect {
 
 }  // namespace
 
-std::unique_ptr<DialectParser> MakeNetscreenParser(
-    const ParserEnvironment& env) {
-  return std::make_unique<NetscreenParser>(env);
+DialectParser* NewNetscreenParser(const ParserEnvironment& env) {
+  return new NetscreenParser(env);
 }
 
 void NetscreenParser::Prepare() {

@@ -8,7 +8,6 @@
 // every entry has interface "-" and count 1.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
 #include "base/address_family.h"
@@ -77,8 +76,8 @@ class SnortParser final : public ScannedDialect {
 
 }  // namespace
 
-std::unique_ptr<DialectParser> MakeSnortParser(const ParserEnvironment& env) {
-  return std::make_unique<SnortParser>(env);
+DialectParser* NewSnortParser(const ParserEnvironment& env) {
+  return new SnortParser(env);
 }
 
 void SnortParser::Prepare() {
