@@ -15,9 +15,9 @@
 // the one automaton except the inner packet of an ICMP error ("for <source>
 // - <destination> PR <word> len <n> <n>"), which is matched on its own:
 // at its start only the word "for" matches, and the inner packet is always
-// longer, so taking it from the word rule's action when it matches is the
-// longest-match outcome of one list, without the cost of both endpoints'
-// forms twice more in the main automaton.
+// longer, so taking it from the catch-all word rule's hook when it matches
+// is the longest-match outcome of one list, without the cost of both
+// endpoints' forms twice more in the main automaton.
 //
 // The six endpoint forms (address, address and port, name[address], ...)
 // share one rule per direction: a form is told from the token's text, and
