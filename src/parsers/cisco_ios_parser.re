@@ -1,42 +1,54 @@
-// The Cisco IOS access-list scanner. The line is scanned in place: unsigned
-// char code units, no refilling, and the terminating NUL as the sentinel
-// that no rule matches across. The dialect has a single start condition, so
-// every rule is part of one automaton, listed in priority order: the longest
-// match wins and a tie goes to the earlier rule.
+// The Cisco IOS access-list scanner: the logging messages of IOS routers as
+// they arrive through syslog,
+//   Mar  1 10:11:12 router 123: *Mar  1 10:11:12.123: %SEC-6-IPACCESSLOGP:
+//   list 101 denied tcp 10.1.1.1(1234) (Ethernet0 0000.0c12.3456) ->
+//   10.2.2.2(80), 1 packet
+// The whole line is scanned (a newline does not end it). A line is accepted
+// (with the flags-unknown bit) when it had a timestamp, the source address
+// and a known protocol of the access-list token, the destination address
+// and the packet count, which is the entry's count. The type and code of an
+// ICMP message go into sport and dport as well as icmp_type and icmp_code.
 //
 // The actions read their values by position. The rules fix the shape of
 // every field they read (one to three digits per octet, one to five for a
-// port), so this gives what the message's conversions "%3d" and "%5u" give;
-// where a conversion's width is narrower than the rule allows (the list
-// name, the protocol word, the ICMP type and code), the action says what the
-// width does.
-#include "parsers/cisco_ios_parser.h"
-
+// port); where a field is read with a narrower width than the rule allows
+// (the list name, the protocol word, the ICMP type and code), the action
+// says what the width does.
 #include <cstddef>
 #include <string_view>
 
 #include "base/address_family.h"
+#include "base/ip_protocol.h"
 #include "base/numbers.h"
-#include "parsers/syslog_time.h"
+#include "parsers/dialect_parser.h"
+#include "parsers/scanner_dialects.h"
 
 namespace tnwk {
 
 /*!include:re2c "scanner_rules.re" */
 
 /*!re2c
-  DATE  = MONTH " " DAY " " TIME;
-  IP    = [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3};
   NAME  = [-.0-9>A-Z_a-z]*;
   ACT   = "denied" | "permitted";
   PROTO = [0-9]+ | "gre" | "icmp" | "igmp" | "ipinip" | "ospf" | "pim"
         | "tcp" | "udp";
+  BLANKS       = " "+;
+  UNKNOWN_WORD = [A-Za-z] [-.0-9A-Z_a-z]*;
 */
+/*!include:re2c "catch_all_rules.re" */
 
 namespace {
 
-// The access-list token's list name and protocol word are read as "%127s"
-// and, with a port, "%5s" or, without one, "%8s". A longer field would be
-// split across the following conversions and the token would not convert.
+// parse_status bits (kStatusHeader is 0x01, set by the syslog timestamp and
+// by the router's own timestamp).
+constexpr uint32_t kSource = 0x02;
+constexpr uint32_t kDestination = 0x04;
+constexpr uint32_t kProtocol = 0x08;
+constexpr uint32_t kCount = 0x10;
+
+// The widest list name and protocol word (with a port and without one) of
+// an access-list token that converts: a longer field would be split across
+// the following fields, and the token converts nothing.
 constexpr std::ptrdiff_t kMaxListName = 127;
 constexpr std::ptrdiff_t kMaxProtocolWithPort = 5;
 constexpr std::ptrdiff_t kMaxProtocolWithoutPort = 8;
@@ -48,37 +60,10 @@ struct ProtocolWord {
 
 // Tried in this order against the start of the protocol word.
 constexpr ProtocolWord kProtocolWords[] = {
-    {"tcp", 6},   {"udp", 17},  {"icmp", 1},   {"igmp", 2},
-    {"gre", 47},  {"ospf", 89}, {"ipinip", 4}, {"pim", 103},
+    {"tcp", kProtocolTcp}, {"udp", kProtocolUdp}, {"icmp", kProtocolIcmp},
+    {"igmp", 2},           {"gre", 47},           {"ospf", 89},
+    {"ipinip", 4},         {"pim", 103},
 };
-
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
-// The value of at most `width` digits at `*p`, advancing `*p` past them.
-unsigned ReadDigits(const unsigned char** p, int width) {
-  unsigned value = 0;
-  for (int i = 0; i < width && IsDigit(**p); ++i) {
-    value = value * 10 + (*(*p)++ - '0');
-  }
-  return value;
-}
-
-// Reads the dotted address at `p`, whose octets the rule matched as one to
-// three digits, and writes it back as "%d.%d.%d.%d" prints it: the address
-// parser is given "10.1.1.1" for "010.001.1.1". Returns the character after
-// the last octet.
-const unsigned char* ReadDottedQuad(const unsigned char* p, char (&text)[16]) {
-  char* out = text;
-  for (int i = 0; i < 4; ++i) {
-    if (i > 0) *out++ = static_cast<char>(*p++);  // the dot
-    const unsigned value = ReadDigits(&p, 3);
-    if (value >= 100) *out++ = static_cast<char>('0' + value / 100);
-    if (value >= 10) *out++ = static_cast<char>('0' + value / 10 % 10);
-    *out++ = static_cast<char>('0' + value % 10);
-  }
-  *out = '\0';
-  return p;
-}
 
 uint8_t ProtocolNumber(std::string_view word) {
   for (const ProtocolWord& p : kProtocolWords) {
@@ -88,8 +73,8 @@ uint8_t ProtocolNumber(std::string_view word) {
     // At most eight digits: the number fits, and like any protocol number
     // it is stored in eight bits.
     const auto* digits = reinterpret_cast<const unsigned char*>(word.data());
-    return static_cast<uint8_t>(
-        ReadDigits(&digits, static_cast<int>(word.size())));
+    return static_cast<uint8_t>(ReadDecimal(
+        &digits, digits + word.size(), static_cast<int>(word.size())));
   }
   return 0;
 }
@@ -99,27 +84,56 @@ const unsigned char* SkipToBlank(const unsigned char* p) {
   return p;
 }
 
+class CiscoIosParser final : public ScannedDialect {
+ public:
+  explicit CiscoIosParser(const ParserEnvironment& env)
+      : ScannedDialect(env, "cisco_ios") {}
+
+ private:
+  // How a destination token ends: "(port),", " (type/code)," or ",".
+  enum class DestinationForm { kPort, kIcmp, kBare };
+
+  void Scan(const unsigned char* line) override;
+  LineResult Result() override;
+
+  // A syslog header ("Mmm dd hh:mm:ss host", the host possibly empty) or,
+  // without `with_host`, the router's timestamp that follows it.
+  void ReadTimestamp(const unsigned char* begin, const unsigned char* end,
+                     bool with_host);
+  // "list NAME ACTION PROTOCOL a.b.c.d", with "(port)" when `with_port`.
+  void ReadAccessList(const unsigned char* begin, const unsigned char* end,
+                      bool with_port);
+  // "-> a.b.c.d" and the rest of `form`.
+  void ReadDestination(const unsigned char* begin, const unsigned char* end,
+                       DestinationForm form);
+};
+
 }  // namespace
+
+DialectParser* NewCiscoIosParser(const ParserEnvironment& env) {
+  return new CiscoIosParser(env);
+}
+
+LineResult CiscoIosParser::Result() {
+  constexpr uint32_t kComplete =
+      kStatusHeader | kSource | kDestination | kProtocol | kCount;
+  if (parse_status_ != kComplete) return LineResult::kWrongFormat;
+  entry().tcp_flags |= kTcpFlagsUnknown;
+  return LineResult::kAccepted;
+}
 
 void CiscoIosParser::ReadTimestamp(const unsigned char* begin,
                                    const unsigned char* end, bool with_host) {
-  const unsigned char* p = begin + 4;
-  if (*p == ' ') ++p;
-  int day = *p++ - '0';
-  if (*p != ' ') day = day * 10 + (*p++ - '0');
-  ++p;
-  SetLocalTime(-1, MonthNumber(View(begin, begin + 3)), day, TwoDigits(p),
-               TwoDigits(p + 3), TwoDigits(p + 6));
+  const unsigned char* time_end = ReadMonthDayTime(begin, 1);
   // An empty host converts nothing, so it leaves the host name as it was;
   // the date counts all the same.
-  if (with_host && p + 9 < end) {
-    entry().local_hostname.Set(View(p + 9, end).substr(0, 32));
+  if (with_host && time_end + 1 < end) {
+    entry().local_hostname.Set(View(time_end + 1, end).substr(0, 32));
   }
-  parse_status_ |= kStatusHeader;
 }
 
 void CiscoIosParser::ReadAccessList(const unsigned char* begin,
-                                    bool with_port) {
+                                    const unsigned char* end, bool with_port) {
   const unsigned char* name = begin + 5;
   const unsigned char* name_end = SkipToBlank(name);
   const unsigned char* action_end = SkipToBlank(name_end + 1);
@@ -139,41 +153,43 @@ void CiscoIosParser::ReadAccessList(const unsigned char* begin,
 
   LogEntry& e = entry();
   char address[16];
-  const unsigned char* p = ReadDottedQuad(protocol_end + 1, address);
+  const unsigned char* p = protocol_end + 1;
+  ReadDottedQuad(&p, end, address);
   if (with_port) {
     ++p;  // "("
-    e.sport = ReadDigits(&p, 5);
+    e.sport = ReadDecimal(&p, end, 5);
   }
   // The name, its blank and the action word, as they stand in the token.
   e.oob_prefix.Set(View(name, action_end));
-  if (ParseAddressInto(kFamilyIpv4, address, &e.ip_saddr, diag()) != 0) return;
-  parse_status_ |= kCiscoIosSource;
+  if (!ReadAddress(kFamilyIpv4, address, &e.ip_saddr, kSource)) return;
   e.ip_protocol = ProtocolNumber(View(protocol, protocol_end));
-  if (e.ip_protocol != 0) parse_status_ |= kCiscoIosProtocol;
+  if (e.ip_protocol != 0) parse_status_ |= kProtocol;
 }
 
 void CiscoIosParser::ReadDestination(const unsigned char* begin,
+                                     const unsigned char* end,
                                      DestinationForm form) {
   LogEntry& e = entry();
   char address[16];
-  const unsigned char* p = ReadDottedQuad(begin + 3, address);
+  const unsigned char* p = begin + 3;
+  ReadDottedQuad(&p, end, address);
   // The port, type and code are stored as they are read, before the address
   // is known to be good.
   switch (form) {
     case DestinationForm::kPort:
       ++p;  // "("
-      e.dport = ReadDigits(&p, 5);
+      e.dport = ReadDecimal(&p, end, 5);
       break;
     case DestinationForm::kIcmp: {
-      // Type and code are read as "%2u/%2u": a type of three digits leaves
-      // the slash unread and the read fails; a longer code is cut to its
-      // first two digits.
+      // Type and code are read as two digits each: a type of three digits
+      // leaves the slash unread and the read fails; a longer code is cut to
+      // its first two digits.
       p += 2;  // " ("
-      const unsigned type = ReadDigits(&p, 2);
+      const unsigned type = ReadDecimal(&p, end, 2);
       e.sport = type;
       e.icmp_type = static_cast<uint8_t>(type);
       if (*p++ != '/') return;
-      const unsigned code = ReadDigits(&p, 2);
+      const unsigned code = ReadDecimal(&p, end, 2);
       e.dport = code;
       e.icmp_code = static_cast<uint8_t>(code);
       break;
@@ -181,17 +197,13 @@ void CiscoIosParser::ReadDestination(const unsigned char* begin,
     case DestinationForm::kBare:
       break;
   }
-  if (ParseAddressInto(kFamilyIpv4, address, &e.ip_daddr, diag()) == 0) {
-    parse_status_ |= kCiscoIosDestination;
-  }
+  ReadAddress(kFamilyIpv4, address, &e.ip_daddr, kDestination);
 }
 
-void CiscoIosParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+void CiscoIosParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     /*!re2c
 
       // The syslog header, then the router's sequence number, its uptime
@@ -215,35 +227,35 @@ void CiscoIosParser::Scan(const unsigned char* line) {
       "%SEC-6-IPACCESSLOG" ("P" | "S" | "DP" | "NP" | "RP") ":" { continue; }
 
       // The access list and the source.
-      "list " NAME " " ACT " " PROTO " " IP "(" [0-9]{1,5} ")" {
-        ReadAccessList(token, true);
+      "list " NAME " " ACT " " PROTO " " IPV4 "(" [0-9]{1,5} ")" {
+        ReadAccessList(token, YYCURSOR, true);
         continue;
       }
-      "list " NAME " " ACT " " PROTO " " IP {
-        ReadAccessList(token, false);
+      "list " NAME " " ACT " " PROTO " " IPV4 {
+        ReadAccessList(token, YYCURSOR, false);
         continue;
       }
       // A standard access list names no protocol and no destination.
-      "list " NAME " " ACT " " IP { continue; }
+      "list " NAME " " ACT " " IPV4 { continue; }
 
       // The destination.
-      "-> " IP "(" [0-9]{1,5} ")," {
-        ReadDestination(token, DestinationForm::kPort);
+      "-> " IPV4 "(" [0-9]{1,5} ")," {
+        ReadDestination(token, YYCURSOR, DestinationForm::kPort);
         continue;
       }
-      "-> " IP " (" [0-9]+ "/" [0-9]+ ")," {
-        ReadDestination(token, DestinationForm::kIcmp);
+      "-> " IPV4 " (" [0-9]+ "/" [0-9]+ ")," {
+        ReadDestination(token, YYCURSOR, DestinationForm::kIcmp);
         continue;
       }
-      "-> " IP "," {
-        ReadDestination(token, DestinationForm::kBare);
+      "-> " IPV4 "," {
+        ReadDestination(token, YYCURSOR, DestinationForm::kBare);
         continue;
       }
 
       [0-9]+ " packet" "s"? {
         // Read whole: a count past the range of int is still a count.
         e.count = CheckedStrtoul(TokenText(token, YYCURSOR), 10);
-        parse_status_ |= kCiscoIosCount;
+        parse_status_ |= kCount;
         continue;
       }
       "(" [- *./0-9A-Z_a-z]* ")" {
@@ -251,37 +263,9 @@ void CiscoIosParser::Scan(const unsigned char* line) {
         continue;
       }
 
-      // Catch-all rules: unmatched input never stops the scan, and a
-      // newline does not end it.
-      " "+ { continue; }
-      "\n" { continue; }
-      [A-Za-z] [-.0-9A-Z_a-z]* {
-        ReportUnrecognized(TokenReportStyle::kPlain, 5, "token", token,
-                           YYCURSOR);
-        continue;
-      }
-      [^\n\x00] {
-        ReportUnrecognized(TokenReportStyle::kPlain, 5, "character", token,
-                           YYCURSOR);
-        continue;
-      }
-      "\x00" { return; }
+      !use:catch_all;
     */
   }
-}
-
-LineResult CiscoIosParser::ParseEntry(const char* line, uint64_t line_no) {
-  constexpr uint32_t kComplete = kStatusHeader | kCiscoIosSource |
-                                 kCiscoIosDestination | kCiscoIosProtocol |
-                                 kCiscoIosCount;
-  BeginLine(line_no);
-  Scan(reinterpret_cast<const unsigned char*>(line));
-  if (parse_status_ == kComplete) {
-    entry().tcp_flags |= kTcpFlagsUnknown;
-    return LineResult::kAccepted;
-  }
-  ReportParseError("cisco_ios", line);
-  return LineResult::kWrongFormat;
 }
 
 }  // namespace tnwk

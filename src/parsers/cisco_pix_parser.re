@@ -1,5 +1,14 @@
-// The PIX/FWSM scanner. The line is scanned in place: unsigned char code
-// units, no refilling, and the terminating NUL as the sentinel.
+// The PIX/FWSM scanner: the deny messages that PIX firewalls and FWSM
+// modules send through syslog ("%PIX-4-106023: Deny tcp src
+// outside:10.1.1.1/1234 dst inside:10.2.2.2/80 ..."). Each supported message
+// is known by its wording, which also gives the protocol; oob_prefix is
+// always "Deny" and interface "-" unless the line names one "on interface".
+// The whole line is scanned (newlines included); every entry has count 1.
+// Connection bookkeeping messages (built, teardown, translation and
+// statistics lines) are not packet-log lines; a line is accepted when a
+// header, a source and a destination were read and nothing else was. For
+// ICMP messages that give a type and code, these go into sport and dport,
+// and also into icmp_type and icmp_code when they fit a byte.
 //
 // Rules are listed in priority order; the longest match wins and a tie goes
 // to the earlier rule. The dialect has no start conditions, but its message
@@ -20,15 +29,14 @@
 // Endpoint tokens are read by position within the token, which their
 // patterns bound: an octet has at most three digits and a port at most five,
 // so "to 10.2.2.2/123456" is port 12345 followed by a stray "6".
-#include "parsers/cisco_pix_parser.h"
-
-#include <charconv>
 #include <cstring>
 #include <string_view>
 
 #include "base/address_family.h"
+#include "base/ip_protocol.h"
 #include "entries/log_entry.h"
-#include "parsers/syslog_time.h"
+#include "parsers/dialect_parser.h"
+#include "parsers/scanner_dialects.h"
 
 namespace tnwk {
 
@@ -37,17 +45,20 @@ namespace tnwk {
 /*!re2c
   re2c:flags:bit-vectors = 1;
 
-  IP    = [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3};
   PORT  = [0-9]{1,5};
   IFACE = [A-Za-z] [-.0-9A-Z_a-z]*;
   DUR   = [0-9:]+;
+  BLANKS       = " "+;
+  UNKNOWN_WORD = IFACE;
 */
+/*!include:re2c "catch_all_rules.re" */
 
 namespace {
 
-constexpr uint8_t kTcp = 6;
-constexpr uint8_t kUdp = 17;
-constexpr uint8_t kIcmp = 1;
+// parse_status bits (kStatusHeader is 0x01).
+constexpr uint32_t kSource = 0x02;
+constexpr uint32_t kDestination = 0x04;
+constexpr uint32_t kBookkeeping = 0x08;
 
 // What the message automaton found at a position.
 struct Message {
@@ -66,47 +77,43 @@ Message MatchMessage(const unsigned char* p) {
   const unsigned char* YYCURSOR = p;
   const unsigned char* YYMARKER = p;
   /*!re2c
-    // Sources: the wording gives the protocol.
-    " Inbound TCP connection denied from " IP "/" PORT {
-      return Source(kTcp, YYCURSOR);
+    // Sources: the wording gives the protocol. No text matches two
+    // wordings, so their order does not matter.
+    " Inbound TCP connection denied from " IPV4 "/" PORT
+    | " Deny TCP (no connection) from " IPV4 "/" PORT
+    | " Deny tcp src " IFACE ":" IPV4 "/" PORT
+    | " Deny inbound tcp src " IFACE ":" IPV4 "/" PORT
+    | " Deny inbound (No xlate) tcp src " IFACE ":" IPV4 "/" PORT {
+      return Source(kProtocolTcp, YYCURSOR);
     }
-    " Deny TCP (no connection) from " IP "/" PORT {
-      return Source(kTcp, YYCURSOR);
+    " Deny inbound UDP from " IPV4 "/" PORT
+    | " Deny udp src " IFACE ":" IPV4 "/" PORT
+    | " Deny inbound (No xlate) udp src " IFACE ":" IPV4 "/" PORT {
+      return Source(kProtocolUdp, YYCURSOR);
     }
-    " Deny inbound UDP from " IP "/" PORT { return Source(kUdp, YYCURSOR); }
-    " Deny udp src " IFACE ":" IP "/" PORT { return Source(kUdp, YYCURSOR); }
-    " Deny tcp src " IFACE ":" IP "/" PORT { return Source(kTcp, YYCURSOR); }
-    " Deny icmp src " IFACE ":" IP { return Source(kIcmp, YYCURSOR); }
-    " Deny inbound icmp src " IFACE ":" IP { return Source(kIcmp, YYCURSOR); }
-    " Deny inbound tcp src " IFACE ":" IP "/" PORT {
-      return Source(kTcp, YYCURSOR);
-    }
-    " Deny inbound (No xlate) tcp src " IFACE ":" IP "/" PORT {
-      return Source(kTcp, YYCURSOR);
-    }
-    " Deny inbound (No xlate) udp src " IFACE ":" IP "/" PORT {
-      return Source(kUdp, YYCURSOR);
-    }
-    " Deny inbound (No xlate) icmp src " IFACE ":" IP {
-      return Source(kIcmp, YYCURSOR);
+    " Deny icmp src " IFACE ":" IPV4
+    | " Deny inbound icmp src " IFACE ":" IPV4
+    | " Deny inbound (No xlate) icmp src " IFACE ":" IPV4 {
+      return Source(kProtocolIcmp, YYCURSOR);
     }
 
     // Connection bookkeeping: the line is not a packet log line.
     " Built dynamic " ("ICMP" | "TCP" | "UDP") " translation from " IFACE
-        ":" IP "/" PORT " to " IFACE ":" IP "/" PORT
+        ":" IPV4 "/" PORT " to " IFACE ":" IPV4 "/" PORT
     | " Built " ("inbound" | "outbound") " " ("TCP" | "UDP")
-        " connection " [0-9]+ " for " IFACE ":" IP "/" PORT
-        " (" IP "/" PORT ") to " IFACE ":" IP "/" PORT " (" IP "/" PORT ")"
-    | " Built static translation from " IFACE ":" IP " to " IFACE ":" IP
-    | " Built local-host " IFACE ":" IP
+        " connection " [0-9]+ " for " IFACE ":" IPV4 "/" PORT
+        " (" IPV4 "/" PORT ") to " IFACE ":" IPV4 "/" PORT
+        " (" IPV4 "/" PORT ")"
+    | " Built static translation from " IFACE ":" IPV4 " to " IFACE ":" IPV4
+    | " Built local-host " IFACE ":" IPV4
     | " Teardown dynamic " ("ICMP" | "TCP" | "UDP") " translation from "
-        IFACE ":" IP "/" PORT " to " IFACE ":" IP "/" PORT " duration " DUR
+        IFACE ":" IPV4 "/" PORT " to " IFACE ":" IPV4 "/" PORT " duration " DUR
     | " Teardown " ("TCP" | "UDP") " connection " [0-9]+ " for " IFACE ":"
-        IP "/" PORT " to " IFACE ":" IP "/" PORT " duration " DUR
+        IPV4 "/" PORT " to " IFACE ":" IPV4 "/" PORT " duration " DUR
         " bytes " [0-9]+
-    | " Teardown local-host " IFACE ":" IP " duration " DUR
-    | IP " Accessed URL " [^\n\x00]+
-    | " IGRP request discarded from " IP " to " IFACE ":" IP
+    | " Teardown local-host " IFACE ":" IPV4 " duration " DUR
+    | IPV4 " Accessed URL " [^\n\x00]+
+    | " IGRP request discarded from " IPV4 " to " IFACE ":" IPV4
     | [0-9]+ " in use, " [0-9]+ " most used" {
       return {Message::kBookkeeping, 0, YYCURSOR};
     }
@@ -127,19 +134,10 @@ struct Endpoint {
   uint32_t icmp_code = 0;
 };
 
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
-// The digit run at `*p`, stopping at `end`; the token's pattern bounds it to
-// five digits.
-uint32_t ReadNumber(const unsigned char** p, const unsigned char* end) {
-  uint32_t value = 0;
-  while (*p < end && IsDigit(**p)) value = value * 10 + (*(*p)++ - '0');
-  return value;
-}
-
 // An endpoint token: fixed words (never digits or a colon), then either an
 // interface and a colon or the address, then "/port", " (type t, code c)"
-// or other fixed words.
+// or other fixed words. The patterns bound every number: three digits an
+// octet, five a port, type or code.
 Endpoint ReadEndpoint(const unsigned char* begin, const unsigned char* end) {
   Endpoint endpoint;
   const unsigned char* p = static_cast<const unsigned char*>(
@@ -150,50 +148,75 @@ Endpoint ReadEndpoint(const unsigned char* begin, const unsigned char* end) {
     p = begin;
     while (!IsDigit(*p)) ++p;
   }
-  char* out = endpoint.address;
-  char* const out_end = endpoint.address + sizeof endpoint.address;
-  for (int i = 0; i < 4; ++i) {
-    if (i > 0) {
-      *out++ = '.';
-      ++p;
-    }
-    out = std::to_chars(out, out_end, ReadNumber(&p, end)).ptr;
-  }
-  *out = '\0';
+  ReadDottedQuad(&p, end, endpoint.address);
 
   constexpr std::string_view kType = " (type ";
   constexpr std::string_view kCode = ", code ";
   if (p < end && *p == '/') {
     ++p;
     endpoint.has_port = true;
-    endpoint.port = ReadNumber(&p, end);
+    endpoint.port = ReadDecimal(&p, end, 5);
   } else if (View(p, end).starts_with(kType)) {
     p += kType.size();
-    endpoint.icmp_type = ReadNumber(&p, end);
+    endpoint.icmp_type = ReadDecimal(&p, end, 5);
     p += kCode.size();
-    endpoint.icmp_code = ReadNumber(&p, end);
+    endpoint.icmp_code = ReadDecimal(&p, end, 5);
     endpoint.has_icmp = true;
   }
   return endpoint;
 }
 
-// The device's own timestamp "Mmm dd yyyy hh:mm:ss": the position of each
-// value within the token.
-struct DeviceTime {
-  int month, day, hour, minute, second;
+class CiscoPixParser final : public ScannedDialect {
+ public:
+  explicit CiscoPixParser(const ParserEnvironment& env)
+      : ScannedDialect(env, "cisco_pix") {}
+
+ private:
+  void Prepare() override;
+  void Scan(const unsigned char* line) override;
+  LineResult Result() override;
+
+  // The actions of the source tokens (which also give the protocol) and of
+  // the destination tokens, on the token [begin, end).
+  void ReadSource(uint8_t protocol, const unsigned char* begin,
+                  const unsigned char* end);
+  void ReadDestination(const unsigned char* begin, const unsigned char* end);
+  // A message wording at `begin` that ends past `end`, the end of what the
+  // main rules matched there: applies its action and returns its end, or
+  // returns null when there is none.
+  const unsigned char* ReadMessage(const unsigned char* begin,
+                                   const unsigned char* end);
+
+  // The catch-all hooks: a blank run or a digit may start a message.
+  const unsigned char* AfterBlanks(const unsigned char* begin,
+                                   const unsigned char* end) {
+    return ReadMessage(begin, end);
+  }
+  const unsigned char* AfterUnknownCharacter(const unsigned char* begin,
+                                             const unsigned char* end) {
+    return IsDigit(*begin) ? ReadMessage(begin, end) : nullptr;
+  }
 };
 
-DeviceTime ReadDeviceTime(const unsigned char* begin) {
-  const unsigned char* p = begin + 4;
-  if (*p == ' ') ++p;
-  int day = *p++ - '0';
-  if (*p != ' ') day = day * 10 + (*p++ - '0');
-  p += 6;  // " yyyy "
-  return {MonthNumber(View(begin, begin + 3)), day, TwoDigits(p),
-          TwoDigits(p + 3), TwoDigits(p + 6)};
+}  // namespace
+
+DialectParser* NewCiscoPixParser(const ParserEnvironment& env) {
+  return new CiscoPixParser(env);
 }
 
-}  // namespace
+void CiscoPixParser::Prepare() {
+  LogEntry& e = entry();
+  e.interface.Set("-");
+  e.oob_prefix.Set("Deny");
+  e.count = 1;
+}
+
+LineResult CiscoPixParser::Result() {
+  if ((parse_status_ & kBookkeeping) != 0) return LineResult::kNotPacketLog;
+  return parse_status_ == (kStatusHeader | kSource | kDestination)
+             ? LineResult::kAccepted
+             : LineResult::kWrongFormat;
+}
 
 void CiscoPixParser::ReadSource(uint8_t protocol, const unsigned char* begin,
                                 const unsigned char* end) {
@@ -201,10 +224,7 @@ void CiscoPixParser::ReadSource(uint8_t protocol, const unsigned char* begin,
   e.ip_protocol = protocol;
   const Endpoint endpoint = ReadEndpoint(begin, end);
   if (endpoint.has_port) e.sport = endpoint.port;
-  if (ParseAddressInto(kFamilyIpv4, endpoint.address, &e.ip_saddr, diag()) ==
-      0) {
-    parse_status_ |= kCiscoPixSource;
-  }
+  ReadAddress(kFamilyIpv4, endpoint.address, &e.ip_saddr, kSource);
 }
 
 void CiscoPixParser::ReadDestination(const unsigned char* begin,
@@ -222,10 +242,7 @@ void CiscoPixParser::ReadDestination(const unsigned char* begin,
       e.icmp_code = static_cast<uint8_t>(endpoint.icmp_code);
     }
   }
-  if (ParseAddressInto(kFamilyIpv4, endpoint.address, &e.ip_daddr, diag()) ==
-      0) {
-    parse_status_ |= kCiscoPixDestination;
-  }
+  ReadAddress(kFamilyIpv4, endpoint.address, &e.ip_daddr, kDestination);
 }
 
 const unsigned char* CiscoPixParser::ReadMessage(const unsigned char* begin,
@@ -235,17 +252,15 @@ const unsigned char* CiscoPixParser::ReadMessage(const unsigned char* begin,
   if (message.kind == Message::kSource) {
     ReadSource(message.protocol, begin, message.end);
   } else {
-    parse_status_ |= kCiscoPixBookkeeping;
+    parse_status_ |= kBookkeeping;
   }
   return message.end;
 }
 
-void CiscoPixParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+void CiscoPixParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     /*!re2c
 
       // The syslog header; an empty host still gives the date.
@@ -258,28 +273,26 @@ void CiscoPixParser::Scan(const unsigned char* line) {
       // places the date in the current or the previous year, like the
       // syslog header's.
       MONTH " " DAY " " [0-9]{4} " " TIME ":"? {
-        const DeviceTime t = ReadDeviceTime(token);
-        SetLocalTime(-1, t.month, t.day, t.hour, t.minute, t.second);
-        parse_status_ |= kStatusHeader;
+        ReadMonthDayTime(token, 6);  // " yyyy " between day and time
         continue;
       }
       " : " { continue; }
 
       // The source wordings come here, in MatchMessage.
-      IP " attempted to ping " {
-        ReadSource(kIcmp, token, YYCURSOR);
+      IPV4 " attempted to ping " {
+        ReadSource(kProtocolIcmp, token, YYCURSOR);
         continue;
       }
 
       // Destinations. A bare address that no longer token covers is one
       // too, and a later one replaces an earlier one.
-      "to " IP "/" PORT
-      | "dst " IFACE ":" IP "/" PORT
-      | "dst " IFACE ":" IP " (type " PORT ", code " PORT ")" {
+      "to " IPV4 "/" PORT
+      | "dst " IFACE ":" IPV4 "/" PORT
+      | "dst " IFACE ":" IPV4 " (type " PORT ", code " PORT ")" {
         ReadDestination(token, YYCURSOR);
         continue;
       }
-      IP {
+      IPV4 {
         if (const unsigned char* end = ReadMessage(token, YYCURSOR)) {
           YYCURSOR = end;
           continue;
@@ -289,85 +302,20 @@ void CiscoPixParser::Scan(const unsigned char* line) {
       }
 
       "flags" { continue; }
-      "URG" {
-        e.tcp_flags |= kTcpUrg;
-        continue;
-      }
-      "ACK" {
-        e.tcp_flags |= kTcpAck;
-        continue;
-      }
-      "PSH" {
-        e.tcp_flags |= kTcpPsh;
-        continue;
-      }
-      "RST" {
-        e.tcp_flags |= kTcpRst;
-        continue;
-      }
-      "SYN" {
-        e.tcp_flags |= kTcpSyn;
-        continue;
-      }
-      "FIN" {
-        e.tcp_flags |= kTcpFin;
-        continue;
-      }
+      !use:tcp_flag_words;
       "on interface " IFACE {
         e.interface.Set(View(token, YYCURSOR).substr(13));
         continue;
       }
       "by access-group \"" [A-Za-z] [-.0-9A-Z_a-z]* "\"" { continue; }
       "due to DNS " ("Query" | "Response") { continue; }
-      "(" IP ")" { continue; }
+      "(" IPV4 ")" { continue; }
 
       // The bookkeeping messages come here, in MatchMessage.
 
-      // Catch-all rules: unmatched input never stops the scan.
-      " "+ {
-        if (const unsigned char* end = ReadMessage(token, YYCURSOR)) {
-          YYCURSOR = end;
-        }
-        continue;
-      }
-      "\n" { continue; }
-      [A-Za-z] [-.0-9A-Z_a-z]* {
-        ReportUnrecognized(TokenReportStyle::kPlain, 5, "token", token,
-                           YYCURSOR);
-        continue;
-      }
-      [^\n\x00] {
-        if (IsDigit(*token)) {
-          if (const unsigned char* end = ReadMessage(token, YYCURSOR)) {
-            YYCURSOR = end;
-            continue;
-          }
-        }
-        ReportUnrecognized(TokenReportStyle::kPlain, 5, "character", token,
-                           YYCURSOR);
-        continue;
-      }
-      "\x00" { return; }
+      !use:catch_all;
     */
   }
-}
-
-LineResult CiscoPixParser::ParseEntry(const char* line, uint64_t line_no) {
-  BeginLine(line_no);
-  LogEntry& e = entry();
-  e.interface.Set("-");
-  e.oob_prefix.Set("Deny");
-  e.count = 1;
-  Scan(reinterpret_cast<const unsigned char*>(line));
-  if ((parse_status_ & kCiscoPixBookkeeping) != 0) {
-    return LineResult::kNotPacketLog;
-  }
-  if (parse_status_ ==
-      (kStatusHeader | kCiscoPixSource | kCiscoPixDestination)) {
-    return LineResult::kAccepted;
-  }
-  ReportParseError("cisco_pix", line);
-  return LineResult::kWrongFormat;
 }
 
 }  // namespace tnwk

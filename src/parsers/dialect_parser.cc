@@ -1,7 +1,10 @@
 #include "parsers/dialect_parser.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "base/address_parser.h"
+#include "base/ip_protocol.h"
 #include "parsers/syslog_time.h"
 
 namespace tnwk {
@@ -42,28 +45,33 @@ int64_t DialectParser::SetLocalTime(int year, int month, int day, int hour,
   return date_time_;
 }
 
-void DialectParser::ReadSyslogDate(const unsigned char* begin,
-                                   const unsigned char* end, bool with_host) {
-  // The token matched "Mmm" " "? "d" or "dd" " hh:mm:ss" and, with a host,
-  // " host"; reading it by position gives what the sscanf gives, without
-  // its cost.
-  const std::string_view month = View(begin, begin + 3);
+const unsigned char* DialectParser::ReadMonthDayTime(const unsigned char* begin,
+                                                     int gap) {
+  // The token's pattern fixed every position but the day's, which has one
+  // or two digits and may have a blank before it, so the values are read by
+  // position.
   const unsigned char* p = begin + 4;
   if (*p == ' ') ++p;
   int day = *p++ - '0';
   if (*p != ' ') day = day * 10 + (*p++ - '0');
-  ++p;
-  SetLocalTime(-1, MonthNumber(month), day, TwoDigits(p), TwoDigits(p + 3),
-               TwoDigits(p + 6));
-  entry().local_hostname.Set(with_host ? View(p + 9, end).substr(0, 32)
-                                       : std::string_view("-"));
+  p += gap;
+  SetLocalTime(-1, MonthNumber(View(begin, begin + 3)), day, TwoDigits(p),
+               TwoDigits(p + 3), TwoDigits(p + 6));
   parse_status_ |= kStatusHeader;
+  return p + 8;
+}
+
+void DialectParser::ReadSyslogDate(const unsigned char* begin,
+                                   const unsigned char* end, bool with_host) {
+  const unsigned char* time_end = ReadMonthDayTime(begin, 1);
+  entry().local_hostname.Set(with_host ? View(time_end + 1, end).substr(0, 32)
+                                       : std::string_view("-"));
 }
 
 bool DialectParser::ReadSyslogHeader(const unsigned char* begin,
                                      const unsigned char* end) {
-  // The host starts after the time's last digit and its blank; without a
-  // host character the sscanf would fill only five values.
+  // The host starts after the time's last digit and its blank; a header
+  // without a host character gives no date.
   const unsigned char* p = begin + 4;
   if (*p == ' ') ++p;
   while (*p != ' ') ++p;
@@ -85,6 +93,13 @@ void DialectParser::ReadCalendarTime(const unsigned char* begin,
   while (*host != ' ') ++host;
   entry().local_hostname.Set(View(host + 1, end).substr(0, 32));
   parse_status_ |= kStatusHeader;
+}
+
+bool DialectParser::ReadAddress(uint16_t family, const char* text,
+                                AddressBlock* block, uint32_t status_bit) {
+  if (ParseAddressInto(family, text, block, diag()) != 0) return false;
+  parse_status_ |= status_bit;
+  return true;
 }
 
 void DialectParser::ReportUnrecognized(TokenReportStyle style, unsigned level,
@@ -112,6 +127,72 @@ void DialectParser::ReportParseError(const char* dialect,
   diag().Log(5, "%s parse error in line %lu, ignoring.\n", dialect,
              static_cast<unsigned long>(line_no_));
   diag().Log(6, "input was: \"%s\"\n", line);
+}
+
+LineResult ScannedDialect::ParseEntry(const char* line, uint64_t line_no) {
+  BeginLine(line_no);
+  Prepare();
+  Scan(reinterpret_cast<const unsigned char*>(line));
+  const LineResult result = Result();
+  if (result == LineResult::kWrongFormat) ReportParseError(name_, line);
+  return result;
+}
+
+uint32_t ReadDecimal(const unsigned char** p, const unsigned char* end,
+                     int max_digits) {
+  uint32_t value = 0;
+  for (int i = 0; i < max_digits && *p < end && IsDigit(**p); ++i) {
+    value = value * 10 + static_cast<uint32_t>(*(*p)++ - '0');
+  }
+  return value;
+}
+
+void ReadDottedQuad(const unsigned char** p, const unsigned char* end,
+                    char (&text)[16]) {
+  uint32_t octets[4];
+  bool in_range = true;
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0) ++*p;  // the dot
+    octets[i] = ReadDecimal(p, end, 3);
+    in_range = in_range && octets[i] <= 255;
+  }
+  if (!in_range) {
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", octets[0], octets[1],
+                  octets[2], octets[3]);
+    return;
+  }
+  // FormatDottedQuad takes the address as stored: its first octet first.
+  unsigned char bytes[4];
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<unsigned char>(octets[i]);
+  uint32_t address;
+  std::memcpy(&address, bytes, sizeof address);
+  FormatDottedQuad(address, text);
+}
+
+uint8_t TcpFlagOfLetter(unsigned char letter) {
+  switch (letter) {
+    case 'S':
+      return kTcpSyn;
+    case 'A':
+      return kTcpAck;
+    case 'F':
+      return kTcpFin;
+    case 'R':
+      return kTcpRst;
+    case 'P':
+      return kTcpPsh;
+    case 'U':
+      return kTcpUrg;
+    default:
+      return 0;
+  }
+}
+
+uint8_t ProtocolOfWord(std::string_view word) {
+  if (word.starts_with("TCP")) return kProtocolTcp;
+  if (word.starts_with("UDP")) return kProtocolUdp;
+  if (word.starts_with("ICMP")) return kProtocolIcmp;
+  return 0;
 }
 
 }  // namespace tnwk

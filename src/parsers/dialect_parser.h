@@ -40,7 +40,7 @@ enum class TokenReportStyle {
   kLineColon,  // "Unrecognized token: %s, line: %lu\n"
 };
 
-// One firewall log dialect, and the parts that every dialect's scanner
+// One firewall log dialect, and the parts that every dialect's reader
 // shares: the token text, the syslog date readers with their remembered
 // timestamp, and the diagnostics. A parser object keeps its scanner state
 // from one line to the next; it is not re-entrant. Nothing here allocates.
@@ -79,10 +79,13 @@ class DialectParser {
 
   // Header actions on a token matched by the shared building blocks.
   //
-  // ReadSyslogDate: "Mmm dd hh:mm:ss" (DATE) and, with `with_host`, " host";
-  // without a host local_hostname becomes "-". Reads by position what
-  // sscanf "%3s %2d %2d:%2d:%2d %32s" reads, sets local_time (a future date
-  // goes to the previous year) and the kStatusHeader bit.
+  // ReadMonthDayTime: "Mmm" " "? "d" or "dd", then `gap` characters, then
+  // "hh:mm:ss" (DATE has a gap of one blank; a date with its year between
+  // day and time, six). Sets local_time (a future date goes to the previous
+  // year) and the kStatusHeader bit; returns the character after the time.
+  const unsigned char* ReadMonthDayTime(const unsigned char* begin, int gap);
+  // ReadSyslogDate: DATE and, with `with_host`, " host" up to `end`;
+  // without a host local_hostname becomes "-".
   void ReadSyslogDate(const unsigned char* begin, const unsigned char* end,
                       bool with_host);
   // SYSLOG_HEADER, whose host may be empty: with a host, as ReadSyslogDate;
@@ -98,6 +101,12 @@ class DialectParser {
   // whose year follows from the present. Sets and returns local_time.
   int64_t SetLocalTime(int year, int month, int day, int hour, int minute,
                        int second);
+
+  // Reads `text` as an address of `family` into `block` (ParseAddressInto,
+  // which reports a bad one) and on success sets `status_bit`. Returns
+  // whether the address was read.
+  bool ReadAddress(uint16_t family, const char* text, AddressBlock* block,
+                   uint32_t status_bit);
 
   // The catch-all rules' messages for the token [begin, end), `what` being
   // "token" or "character", written at verbosity `level` or above.
@@ -131,6 +140,56 @@ class DialectParser {
   char token_[kTokenSize];
 };
 
+// A dialect read by a generated scanner (a .re file). ParseEntry runs the
+// steps every such dialect shares: BeginLine, the dialect's presets
+// (Prepare), its scanner over the line in place (Scan), its completeness
+// test (Result), and on kWrongFormat the "<name> parse error" diagnostics.
+//
+// The scanner's catch-all rules (catch_all_rules.re) call the hooks and
+// read the settings below by their plain names, so a dialect that declares
+// its own of the same name replaces the default here at compile time.
+class ScannedDialect : public DialectParser {
+ public:
+  LineResult ParseEntry(const char* line, uint64_t line_no) final;
+
+ protected:
+  // `name` is the dialect word of the parse error message.
+  ScannedDialect(const ParserEnvironment& env, const char* name)
+      : DialectParser(env), name_(name) {}
+
+  // Sets what the scan may override, on the freshly reset entry.
+  virtual void Prepare() {}
+  // Runs the token rules over `line` up to its end.
+  virtual void Scan(const unsigned char* line) = 0;
+  // What the line came to, from parse_status_ and the entry.
+  virtual LineResult Result() = 0;
+
+  // Settings of the catch-all rules: the wording and verbosity of the
+  // unrecognized-token messages, and whether a newline ends the scan (or
+  // the line ends only at its NUL).
+  static constexpr TokenReportStyle kReportStyle = TokenReportStyle::kPlain;
+  static constexpr unsigned kReportLevel = 5;
+  static constexpr bool kNewlineEndsScan = false;
+
+  // Hooks of the catch-all rules, for a dialect rule that lives in an
+  // automaton of its own and can outrun the catch-all match [begin, end):
+  // a hook applies that longer match and returns its end, or returns null.
+  const unsigned char* AfterBlanks(const unsigned char*, const unsigned char*) {
+    return nullptr;
+  }
+  const unsigned char* AfterUnknownWord(const unsigned char*,
+                                        const unsigned char*) {
+    return nullptr;
+  }
+  const unsigned char* AfterUnknownCharacter(const unsigned char*,
+                                             const unsigned char*) {
+    return nullptr;
+  }
+
+ private:
+  const char* name_;
+};
+
 // [begin, end) as a view, for the bounded copies into text fields.
 inline std::string_view View(const unsigned char* begin,
                              const unsigned char* end) {
@@ -138,10 +197,36 @@ inline std::string_view View(const unsigned char* begin,
                           static_cast<size_t>(end - begin));
 }
 
+// The decimal digits only, in every locale.
+inline bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
 // The value of two decimal digits at `p`.
 inline int TwoDigits(const unsigned char* p) {
   return (p[0] - '0') * 10 + p[1] - '0';
 }
+
+// The value of the digit run at `*p`, at most `max_digits` digits and none
+// at or past `end`, advancing `*p` past it. The token patterns bound the
+// runs, so the value never overflows.
+uint32_t ReadDecimal(const unsigned char** p, const unsigned char* end,
+                     int max_digits);
+
+// Reads the dotted quad at `*p` (four runs of one to three digits, as a
+// token pattern matched them, before `end`) and writes its octets into
+// `text` in plain decimal: "010.1.1.1" becomes "10.1.1.1", where the address
+// parser would take the leading zero for octal, and an octet above 255
+// stays as it is, so that the address parser rejects it. Advances `*p` past
+// the last octet.
+void ReadDottedQuad(const unsigned char** p, const unsigned char* end,
+                    char (&text)[16]);
+
+// The TCP flag bit of a flag letter (S, A, F, R, P, U) or of the flag word
+// it starts ("SYN", "ACK", "FIN", "RST", "PSH", "URG"), or 0.
+uint8_t TcpFlagOfLetter(unsigned char letter);
+
+// The IP protocol that a logged word starting with "TCP", "UDP" or "ICMP"
+// names, or 0.
+uint8_t ProtocolOfWord(std::string_view word);
 
 }  // namespace tnwk
 

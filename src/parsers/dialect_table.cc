@@ -1,14 +1,8 @@
 #include "parsers/dialect_table.h"
 
 #include "entries/options.h"
-#include "parsers/cisco_ios_parser.h"
-#include "parsers/cisco_pix_parser.h"
-#include "parsers/ipchains_parser.h"
-#include "parsers/ipfilter_parser.h"
-#include "parsers/ipfw_parser.h"
 #include "parsers/netfilter_parser.h"
-#include "parsers/netscreen_parser.h"
-#include "parsers/snort_parser.h"
+#include "parsers/scanner_dialects.h"
 #include "parsers/win_xp_parser.h"
 
 namespace tnwk {
@@ -20,20 +14,26 @@ std::unique_ptr<DialectParser> Make(const ParserEnvironment& env) {
   return std::make_unique<Parser>(env);
 }
 
+// The factory of a dialect whose class only its scanner's file knows.
+template <DialectParser* (*kNew)(const ParserEnvironment&)>
+std::unique_ptr<DialectParser> Own(const ParserEnvironment& env) {
+  return std::unique_ptr<DialectParser>(kNew(env));
+}
+
 }  // namespace
 
 // One row a line, so that rows added side by side merge cleanly.
 // clang-format off
 const std::array<Dialect, kDialectCount> kDialects = {{
-    {"ipchains",  'i', kParserIpchains,  " kernel: Packet log: ", nullptr,  Make<IpchainsParser>},
+    {"ipchains",  'i', kParserIpchains,  " kernel: Packet log: ", nullptr,  Own<NewIpchainsParser>},
     {"netfilter", 'n', kParserNetfilter, " OUT=",                 nullptr,  Make<NetfilterParser>},
-    {"cisco_ios", 'c', kParserCiscoIos,  "%SEC-6-IPACCESSLOG",    nullptr,  Make<CiscoIosParser>},
-    {"ipfilter",  'f', kParserIpfilter,  " ipmon[",               nullptr,  Make<IpfilterParser>},
-    {"ipfw",      'b', kParserIpfw,      " ipfw: ",               nullptr,  Make<IpfwParser>},
-    {"cisco_pix", 'p', kParserCiscoPix,  "%PIX-",                 "%FWSM-", Make<CiscoPixParser>},
-    {"netscreen", 'e', kParserNetscreen, " NetScreen ",           nullptr,  Make<NetscreenParser>},
+    {"cisco_ios", 'c', kParserCiscoIos,  "%SEC-6-IPACCESSLOG",    nullptr,  Own<NewCiscoIosParser>},
+    {"ipfilter",  'f', kParserIpfilter,  " ipmon[",               nullptr,  Own<NewIpfilterParser>},
+    {"ipfw",      'b', kParserIpfw,      " ipfw: ",               nullptr,  Own<NewIpfwParser>},
+    {"cisco_pix", 'p', kParserCiscoPix,  "%PIX-",                 "%FWSM-", Own<NewCiscoPixParser>},
+    {"netscreen", 'e', kParserNetscreen, " NetScreen ",           nullptr,  Own<NewNetscreenParser>},
     {"win_xp",    'w', kParserWinXp,     "",                      nullptr,  Make<WinXpParser>},
-    {"snort",     's', kParserSnort,     " snort",                nullptr,  Make<SnortParser>},
+    {"snort",     's', kParserSnort,     " snort",                nullptr,  Own<NewSnortParser>},
 }};
 // clang-format on
 

@@ -1,30 +1,65 @@
-// The ipchains scanner. The line is scanned in place: unsigned char code
-// units, no refilling, and the terminating NUL as the sentinel. The rules are
-// listed in priority order (the longest match wins, a tie goes to the earlier
-// rule) and none depends on a start condition, so they form one automaton.
+// The ipchains scanner: packet lines that the Linux ipchains firewall logs
+// through the kernel log ("kernel: Packet log: input DENY eth0 PROTO=17
+// 192.168.1.1:53 10.0.0.1:1024 L=60 ..."). The whole line is scanned (a
+// newline does not end the scan); the line is accepted when the header, the
+// rule token and the address pair were all read. The scanner keeps no state
+// between lines.
 //
-// Tokens whose fields are read with a format are first copied into token_,
-// so a conversion never reads past its token. The formats read fixed widths
+// The rule tokens are read with a format, after a copy into token_, so a
+// conversion never reads past its token. The format reads fixed widths
 // (%127s into the 128-byte text fields, at most three digits of protocol,
 // so "PROTO=1234" is protocol 123); a word longer than its field shifts the
 // later conversions, and the token then sets no status bit.
-#include "parsers/ipchains_parser.h"
-
 #include <cstdio>
 
 #include "base/address_family.h"
 #include "base/numbers.h"
+#include "parsers/dialect_parser.h"
+#include "parsers/scanner_dialects.h"
 
 namespace tnwk {
 
 /*!include:re2c "scanner_rules.re" */
 
 /*!re2c
-  DATE   = MONTH " " DAY " " TIME;
-  WORD   = [-A-Za-z] [-.0-9A-Z_a-z]*;
-  OCTETS = [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3};
-  HEX    = [0-9A-Fa-f]+;
+  WORD         = [-A-Za-z] [-.0-9A-Z_a-z]*;
+  HEX          = [0-9A-Fa-f]+;
+  BLANKS       = " "+;
+  UNKNOWN_WORD = WORD;
 */
+/*!include:re2c "catch_all_rules.re" */
+
+namespace {
+
+// parse_status bits (kStatusHeader is 0x01): the chain, target, interface
+// and protocol, and both addresses.
+constexpr uint32_t kRule = 0x02;
+constexpr uint32_t kAddresses = 0x04;
+
+class IpchainsParser final : public ScannedDialect {
+ public:
+  explicit IpchainsParser(const ParserEnvironment& env)
+      : ScannedDialect(env, "ipchains") {}
+
+ private:
+  void Prepare() override { entry().count = 1; }
+  void Scan(const unsigned char* line) override;
+  LineResult Result() override {
+    return parse_status_ == (kStatusHeader | kRule | kAddresses)
+               ? LineResult::kAccepted
+               : LineResult::kWrongFormat;
+  }
+
+  void ReadRule(const char* token);
+  void ReadRedirect(const char* token);
+  void ReadAddressPair(const unsigned char* begin, const unsigned char* end);
+};
+
+}  // namespace
+
+DialectParser* NewIpchainsParser(const ParserEnvironment& env) {
+  return new IpchainsParser(env);
+}
 
 void IpchainsParser::ReadRule(const char* token) {
   LogEntry& e = entry();
@@ -33,7 +68,7 @@ void IpchainsParser::ReadRule(const char* token) {
   if (std::sscanf(token, "%127s %127s %127s PROTO=%3u", chain,
                   e.oob_prefix.data(), e.oob_in.data(), &protocol) == 4) {
     e.ip_protocol = static_cast<uint8_t>(protocol);
-    parse_status_ |= kIpchainsRule;
+    parse_status_ |= kRule;
   }
 }
 
@@ -47,56 +82,51 @@ void IpchainsParser::ReadRedirect(const char* token) {
     e.ip_protocol = static_cast<uint8_t>(protocol);
     std::snprintf(e.oob_prefix.data(), decltype(e.oob_prefix)::kSize, "RD %d",
                   port);
-    parse_status_ |= kIpchainsRule;
+    parse_status_ |= kRule;
   }
 }
 
-void IpchainsParser::ReadAddressPair(const char* token) {
+void IpchainsParser::ReadAddressPair(const unsigned char* begin,
+                                     const unsigned char* end) {
+  // "a.b.c.d:port a.b.c.d:port", which the rule bounds to three digits an
+  // octet and five a port. The ports are kept even when an address fails.
   LogEntry& e = entry();
-  int s[4];
-  int d[4];
-  if (std::sscanf(token, "%3d.%3d.%3d.%3d:%5u %3d.%3d.%3d.%3d:%5u", &s[0],
-                  &s[1], &s[2], &s[3], &e.sport, &d[0], &d[1], &d[2], &d[3],
-                  &e.dport) != 10) {
-    return;
-  }
-  // The octets are printed back, so the stored text is the plain decimal
-  // form ("010.1.1.1" becomes "10.1.1.1") and an octet above 255 fails.
-  char text[16];
-  std::snprintf(text, sizeof text, "%d.%d.%d.%d", s[0], s[1], s[2], s[3]);
-  if (ParseAddressInto(kFamilyIpv4, text, &e.ip_saddr, diag()) != 0) return;
-  std::snprintf(text, sizeof text, "%d.%d.%d.%d", d[0], d[1], d[2], d[3]);
-  if (ParseAddressInto(kFamilyIpv4, text, &e.ip_daddr, diag()) != 0) return;
-  parse_status_ |= kIpchainsAddresses;
+  char source[16];
+  char destination[16];
+  const unsigned char* p = begin;
+  ReadDottedQuad(&p, end, source);
+  ++p;  // ":"
+  e.sport = ReadDecimal(&p, end, 5);
+  ++p;  // " "
+  ReadDottedQuad(&p, end, destination);
+  ++p;  // ":"
+  e.dport = ReadDecimal(&p, end, 5);
+  if (!ReadAddress(kFamilyIpv4, source, &e.ip_saddr, 0)) return;
+  ReadAddress(kFamilyIpv4, destination, &e.ip_daddr, kAddresses);
 }
 
-void IpchainsParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+void IpchainsParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     // The token as a terminated string, for the conversions.
     auto text = [&] { return TokenText(token, YYCURSOR); };
     /*!re2c
-      DATE " " HOST_CHAR* {
-        ReadSyslogHeader(token, YYCURSOR);
-        continue;
-      }
+      !use:syslog_header;
       " kernel: Packet log: " { continue; }
-      WORD " " WORD " " WORD " PROTO=" [0-9]+ {
+      WORD " " WORD " " WORD " PROTO=" NUM {
         ReadRule(text());
         continue;
       }
-      WORD " REDIRECT " [0-9]+ " " WORD " PROTO=" [0-9]+ {
+      WORD " REDIRECT " NUM " " WORD " PROTO=" NUM {
         ReadRedirect(text());
         continue;
       }
-      OCTETS ":" [0-9]{1,5} " " OCTETS ":" [0-9]{1,5} {
-        ReadAddressPair(text());
+      IPV4 ":" [0-9]{1,5} " " IPV4 ":" [0-9]{1,5} {
+        ReadAddressPair(token, YYCURSOR);
         continue;
       }
-      "L=" [0-9]+ {
+      "L=" NUM {
         e.ip_totlen = static_cast<uint16_t>(CheckedAtol(text() + 2));
         continue;
       }
@@ -104,7 +134,7 @@ void IpchainsParser::Scan(const unsigned char* line) {
         e.ip_tos = static_cast<uint8_t>(CheckedStrtoul(text() + 4, 16));
         continue;
       }
-      "I=" [0-9]+ {
+      "I=" NUM {
         e.ip_id = static_cast<uint16_t>(CheckedStrtoul(text() + 2, 0));
         continue;
       }
@@ -112,7 +142,7 @@ void IpchainsParser::Scan(const unsigned char* line) {
         e.ip_fragoff = static_cast<uint16_t>(CheckedStrtoul(text() + 4, 16));
         continue;
       }
-      "T=" [0-9]+ {
+      "T=" NUM {
         e.ip_ttl = static_cast<uint8_t>(CheckedAtoi(text() + 2));
         continue;
       }
@@ -121,34 +151,10 @@ void IpchainsParser::Scan(const unsigned char* line) {
         e.tcp_flags |= kTcpSyn;
         continue;
       }
-      "(#" [0-9]+ ")" { continue; }
-      " "+ { continue; }
-      // Unlike netfilter's, this scan reads on after a newline.
-      "\n" { continue; }
-      WORD {
-        ReportUnrecognized(TokenReportStyle::kPlain, 5, "token", token,
-                           YYCURSOR);
-        continue;
-      }
-      [^\n\x00] {
-        ReportUnrecognized(TokenReportStyle::kPlain, 5, "character", token,
-                           YYCURSOR);
-        continue;
-      }
-      "\x00" { return; }
+      "(#" NUM ")" { continue; }
+      !use:catch_all;
     */
   }
-}
-
-LineResult IpchainsParser::ParseEntry(const char* line, uint64_t line_no) {
-  BeginLine(line_no);
-  Scan(reinterpret_cast<const unsigned char*>(line));
-  entry().count = 1;
-  if (parse_status_ == (kStatusHeader | kIpchainsRule | kIpchainsAddresses)) {
-    return LineResult::kAccepted;
-  }
-  ReportParseError("ipchains", line);
-  return LineResult::kWrongFormat;
 }
 
 }  // namespace tnwk

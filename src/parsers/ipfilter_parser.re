@@ -1,22 +1,28 @@
-// The ipfilter scanner. The line is scanned in place: unsigned char code
-// units, no refilling, and the terminating NUL as the sentinel that no rule
-// matches across. Unlike the netfilter scanner it goes on past a newline.
+// The ipfilter scanner: the packet lines that the ipfilter log daemon
+// writes through syslog: the header, the daemon's own time stamp, an
+// optional repeat count ("3x"), interface, "@group:rule" and action letter,
+// source and destination (address, "name[address]", each with an optional
+// ",port" or ",service"), "PR" protocol, "len", fragment, ICMP type and code
+// (numbers or names), TCP flags and the direction word. The whole line is
+// scanned (newlines included). The count is the repeat count (1 without
+// one); logged service names become ports. The daemon's other messages
+// (hex dumps, ioctl errors, unknown protocols) are not packet-log lines; a
+// packet line is accepted when the fields its protocol needs were all seen.
+// Unrecognized tokens are reported from verbosity 4.
 //
 // Rules are listed in priority order; the longest match wins and a tie goes
 // to the earlier rule. There are no start conditions, so every rule is in
 // the one automaton except the inner packet of an ICMP error ("for <source>
 // - <destination> PR <word> len <n> <n>"), which is matched on its own:
 // at its start only the word "for" matches, and the inner packet is always
-// longer, so taking it from the word rule's action when it matches is the
-// longest-match outcome of one list, without the cost of both endpoints'
-// forms twice more in the main automaton.
+// longer, so taking it from the catch-all word rule's hook when it matches
+// is the longest-match outcome of one list, without the cost of both
+// endpoints' forms twice more in the main automaton.
 //
 // The six endpoint forms (address, address and port, name[address], ...)
 // share one rule per direction: a form is told from the token's text, and
 // where two forms match the same text (",80" is a port and a service of
 // digits) the port, listed first, is taken.
-#include "parsers/ipfilter_parser.h"
-
 #include <cstring>
 #include <string_view>
 
@@ -24,7 +30,10 @@
 #include "base/address_parser.h"
 #include "base/ip_protocol.h"
 #include "base/numbers.h"
+#include "parsers/dialect_parser.h"
 #include "parsers/icmp_names.h"
+#include "parsers/scanner_dialects.h"
+#include "parsers/system_numbers.h"
 
 namespace tnwk {
 
@@ -35,16 +44,27 @@ namespace tnwk {
   IFACE    = WORD*;
   NAME     = WORD*;
   SERV     = WORD*;
-  NUM      = [0-9]+;
   // IPv6 only in lowercase hexadecimal, as the daemon writes it.
-  ADDR     = [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3}
-           | [0-9a-f]{0,4} (":" [0-9a-f]{0,4}){1,7};
+  ADDR     = IPV4 | [0-9a-f]{0,4} (":" [0-9a-f]{0,4}){1,7};
   ENDPOINT = ADDR ("," SERV)? | NAME "[" ADDR "]" ("," SERV)?;
   LENGTHS  = NUM (" " NUM | " (" NUM ")");
   RULE     = " @" NUM ":" NUM " " [BLPSbnp];
+  BLANKS       = [ \t]+;
+  UNKNOWN_WORD = WORD+;
 */
+/*!include:re2c "catch_all_rules.re" */
 
 namespace {
+
+// parse_status bits (kStatusHeader is 0x001).
+constexpr uint32_t kRule = 0x002;      // interface and rule
+constexpr uint32_t kProtocol = 0x004;  // nonzero PR word
+constexpr uint32_t kSrc = 0x008;
+constexpr uint32_t kDst = 0x010;
+constexpr uint32_t kSrcPort = 0x020;
+constexpr uint32_t kDstPort = 0x040;
+constexpr uint32_t kIcmpType = 0x080;
+constexpr uint32_t kNotPacket = 0x100;  // a daemon message
 
 // The end of the endpoint that starts at `p` and runs to the next blank, or
 // null. Endpoints hold no blank, so an endpoint followed by one is exactly
@@ -86,26 +106,72 @@ void Append(FixedText<N>& field, std::string_view tail) {
   BoundedCopy(field.data() + used, N - used, tail);
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Which fields a line must have depends on its protocol.
 bool IsComplete(uint32_t status, uint8_t protocol) {
-  constexpr uint32_t kAnyLine = kStatusHeader | kIpfilterRule |
-                                kIpfilterProtocol | kIpfilterSrc |
-                                kIpfilterDst;
+  constexpr uint32_t kAnyLine = kStatusHeader | kRule | kProtocol | kSrc | kDst;
   switch (protocol) {
     case kProtocolTcp:
     case kProtocolUdp:
-      return status == (kAnyLine | kIpfilterSrcPort | kIpfilterDstPort);
+      return status == (kAnyLine | kSrcPort | kDstPort);
     case kProtocolIcmp:
     case kProtocolIcmpv6:
-      return status == (kAnyLine | kIpfilterIcmpType);
+      return status == (kAnyLine | kIcmpType);
     default:
       return (status & kAnyLine) == kAnyLine;
   }
 }
 
+class IpfilterParser final : public ScannedDialect {
+ public:
+  explicit IpfilterParser(const ParserEnvironment& env)
+      : ScannedDialect(env, "ipfilter") {}
+
+ private:
+  static constexpr TokenReportStyle kReportStyle = TokenReportStyle::kLineColon;
+  static constexpr unsigned kReportLevel = 4;
+
+  void Scan(const unsigned char* line) override;
+  LineResult Result() override;
+
+  // "[<count>x ]<interface> @<group>:<rule> <letter>".
+  void ReadRule(const unsigned char* begin, const unsigned char* end,
+                bool with_count);
+  // One endpoint in any of its forms; `source` tells which.
+  void ReadEndpoint(bool source, const unsigned char* begin,
+                    const unsigned char* end);
+  // The word after "PR ".
+  void ReadProtocol(const char* word);
+  // A logged service name, once the protocol is known.
+  void ResolveService(uint32_t port_bit);
+
+  // The word "for" may start the inner packet of an ICMP error.
+  const unsigned char* AfterUnknownWord(const unsigned char* begin,
+                                        const unsigned char* end) {
+    if (end - begin != 3 || std::memcmp(begin, "for", 3) != 0) return nullptr;
+    return MatchInnerPacket(begin);
+  }
+
+  SystemNumbers numbers_;
+};
+
 }  // namespace
+
+DialectParser* NewIpfilterParser(const ParserEnvironment& env) {
+  return new IpfilterParser(env);
+}
+
+LineResult IpfilterParser::Result() {
+  // The scan set count from the repeat count; a line without one fails the
+  // completeness test anyway.
+  if (parse_status_ & kNotPacket) return LineResult::kNotPacketLog;
+  if (parse_status_ & kProtocol) {
+    ResolveService(kSrcPort);
+    ResolveService(kDstPort);
+  }
+  return IsComplete(parse_status_, entry().ip_protocol)
+             ? LineResult::kAccepted
+             : LineResult::kWrongFormat;
+}
 
 void IpfilterParser::ReadRule(const unsigned char* begin,
                               const unsigned char* end, bool with_count) {
@@ -130,7 +196,7 @@ void IpfilterParser::ReadRule(const unsigned char* begin,
   // p pass, L log, S short, n no match, B, P).
   e.oob_prefix.Set(View(name_end + 2, end - 2));
   Append(e.oob_prefix, View(end - 2, end));
-  parse_status_ |= kIpfilterRule;
+  parse_status_ |= kRule;
 }
 
 void IpfilterParser::ReadEndpoint(bool source, const unsigned char* begin,
@@ -162,18 +228,17 @@ void IpfilterParser::ReadEndpoint(bool source, const unsigned char* begin,
   BoundedCopy(text, sizeof text, address);
   e.oob_family = address.find(':') != std::string_view::npos ? kFamilyIpv6
                                                                : kFamilyIpv4;
-  if (ParseAddressInto(e.oob_family, text, source ? &e.ip_saddr : &e.ip_daddr,
-                       diag()) != 0) {
+  if (!ReadAddress(e.oob_family, text, source ? &e.ip_saddr : &e.ip_daddr,
+                   source ? kSrc : kDst)) {
     return;
   }
-  parse_status_ |= source ? kIpfilterSrc : kIpfilterDst;
   if (!host.empty()) (source ? e.src_host : e.dst_host).Set(host);
   if (is_port) {
     // Ports are read as at most five digits.
-    uint32_t port = 0;
-    for (char c : tail.substr(0, 5)) port = port * 10 + (c - '0');
-    (source ? e.sport : e.dport) = port;
-    parse_status_ |= source ? kIpfilterSrcPort : kIpfilterDstPort;
+    const auto* digits = reinterpret_cast<const unsigned char*>(tail.data());
+    (source ? e.sport : e.dport) =
+        ReadDecimal(&digits, digits + tail.size(), 5);
+    parse_status_ |= source ? kSrcPort : kDstPort;
   } else if (has_tail) {
     (source ? e.src_service : e.dst_service).Set(tail.substr(0, 32));
   }
@@ -190,17 +255,17 @@ void IpfilterParser::ReadProtocol(const char* word) {
     protocol = static_cast<uint8_t>(number);
   }
   if (protocol != 0) {
-    parse_status_ |= kIpfilterProtocol;
+    parse_status_ |= kProtocol;
   } else {
     diag().Print("Unknown protocol (not in /etc/protocols), ignoring: %s\n",
                  word);
-    parse_status_ |= kIpfilterNotPacket;
+    parse_status_ |= kNotPacket;
   }
 }
 
 void IpfilterParser::ResolveService(uint32_t port_bit) {
   LogEntry& e = entry();
-  const bool source = port_bit == kIpfilterSrcPort;
+  const bool source = port_bit == kSrcPort;
   const FixedText<128>& service = source ? e.src_service : e.dst_service;
   if (parse_status_ & port_bit || service.empty()) return;
   const int port = numbers_.ServicePort(service.c_str(), e.ip_protocol);
@@ -209,20 +274,15 @@ void IpfilterParser::ResolveService(uint32_t port_bit) {
   parse_status_ |= port_bit;
 }
 
-void IpfilterParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+void IpfilterParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     // The token as a terminated string, for the conversions.
     auto text = [&] { return TokenText(token, YYCURSOR); };
     /*!re2c
 
-      SYSLOG_HEADER {
-        ReadSyslogHeader(token, YYCURSOR);
-        continue;
-      }
+      !use:syslog_header;
       "ipmon[" NUM "]:" { continue; }
       "[ID " NUM " " WORD* "]" { continue; }
       // The daemon's own time stamp; the syslog one is the entry's time.
@@ -282,26 +342,19 @@ void IpfilterParser::Scan(const unsigned char* line) {
         ScanUnsigned(&p, &code);
         e.icmp_type = static_cast<uint8_t>(type);
         e.icmp_code = static_cast<uint8_t>(code);
-        parse_status_ |= kIpfilterIcmpType;
+        parse_status_ |= kIcmpType;
         continue;
       }
       "icmp" "v6"? " " [-0-9A-Z_a-z]* "/" [-0-9A-Z_a-z]* {
         if (lookup_icmp_names(text(), e, diag()) == 0) {
-          parse_status_ |= kIpfilterIcmpType;
+          parse_status_ |= kIcmpType;
         }
         continue;
       }
 
       "-" [AFPRSU]+ {
         for (const unsigned char* c = token + 1; c < YYCURSOR; ++c) {
-          switch (*c) {
-            case 'S': e.tcp_flags |= kTcpSyn; break;
-            case 'A': e.tcp_flags |= kTcpAck; break;
-            case 'F': e.tcp_flags |= kTcpFin; break;
-            case 'R': e.tcp_flags |= kTcpRst; break;
-            case 'P': e.tcp_flags |= kTcpPsh; break;
-            case 'U': e.tcp_flags |= kTcpUrg; break;
-          }
+          e.tcp_flags |= TcpFlagOfLetter(*c);
         }
         continue;
       }
@@ -337,49 +390,13 @@ void IpfilterParser::Scan(const unsigned char* line) {
       // The daemon's other messages: a hex dump of a packet, an error.
       [0-9a-f]{2} " " [\x20-\x7e]+
       | "ioctl(" [A-Z_]+ "): " [\x20-\x7e]+ {
-        parse_status_ |= kIpfilterNotPacket;
+        parse_status_ |= kNotPacket;
         continue;
       }
 
-      // Catch-all rules: unmatched input never stops the scan.
-      [ \t]+ { continue; }
-      "\n" { continue; }
-      WORD+ {
-        if (YYCURSOR - token == 3 && std::memcmp(token, "for", 3) == 0) {
-          if (const unsigned char* end = MatchInnerPacket(token)) {
-            YYCURSOR = end;
-            continue;
-          }
-        }
-        ReportUnrecognized(TokenReportStyle::kLineColon, 4, "token", token,
-                           YYCURSOR);
-        continue;
-      }
-      [^\n\x00] {
-        ReportUnrecognized(TokenReportStyle::kLineColon, 4, "character",
-                           token, YYCURSOR);
-        continue;
-      }
-      "\x00" { return; }
+      !use:catch_all;
     */
   }
-}
-
-LineResult IpfilterParser::ParseEntry(const char* line, uint64_t line_no) {
-  BeginLine(line_no);
-  Scan(reinterpret_cast<const unsigned char*>(line));
-  // The scan set count from the repeat count; a line without one fails the
-  // test below anyway.
-  if (parse_status_ & kIpfilterNotPacket) return LineResult::kNotPacketLog;
-  if (parse_status_ & kIpfilterProtocol) {
-    ResolveService(kIpfilterSrcPort);
-    ResolveService(kIpfilterDstPort);
-  }
-  if (IsComplete(parse_status_, entry().ip_protocol)) {
-    return LineResult::kAccepted;
-  }
-  ReportParseError("ipfilter", line);
-  return LineResult::kWrongFormat;
 }
 
 }  // namespace tnwk

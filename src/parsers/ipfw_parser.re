@@ -1,40 +1,50 @@
-// The ipfw scanner. The line is scanned in place: unsigned char code units,
-// no refilling, and the terminating NUL as the sentinel. The rules are listed
-// in priority order (the longest match wins, a tie goes to the earlier rule)
-// and none depends on a start condition, so they form one automaton.
+// The ipfw scanner: packet lines of the FreeBSD ipfw firewall ("kernel:
+// ipfw: 100 Deny TCP 1.2.3.4:1234 5.6.7.8:80 in via xl0"), up to the first
+// newline. The logging-limit notice is not a packet-log line; a packet line
+// is accepted when the header, the rule and action, a protocol, both
+// addresses and an interface were all read, and then gets the flags-unknown
+// bit, as ipfw logs no TCP flags. The scanner keeps no state between lines.
 //
 // Tokens whose fields are read with a format are first copied, so a
 // conversion never reads past its token. The formats read fixed widths (five
 // characters of rule number, five digits of port, two digits of ICMP type
 // and code); an overlong field shifts the later conversions.
-#include "parsers/ipfw_parser.h"
-
 #include <cstdio>
 #include <cstring>
 
 #include "base/address_family.h"
+#include "base/ip_protocol.h"
 #include "base/numbers.h"
+#include "parsers/dialect_parser.h"
+#include "parsers/scanner_dialects.h"
 
 namespace tnwk {
 
 /*!include:re2c "scanner_rules.re" */
 
 /*!re2c
-  DATE   = MONTH " " DAY " " TIME;
-  IPV4   = [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3};
   IFNAME = [A-Za-z] [-.0-9A-Za-z]*;
   // The syslog tag before "ipfw:" is one word after a blank. A class that
   // also took blanks would run back over the whole syslog header.
   PREFIX = " " [^ \n\x00]+ ": ipfw: ";
-  NUM    = [0-9]+;
   ACTION = "Accept" | "Count" | "Deny" | "Refuse" | "Reject" | "Reset"
          | "UNKNOWN" | "Unreach" | "Unreach " NUM | "Divert " NUM
          | "Tee " NUM | "SkipTo " NUM | "Pipe " NUM | "Queue " NUM
          | "Forward to " [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3} "." NUM
            (":" [0-9]{0,5})?;
+  BLANKS       = " ";
+  UNKNOWN_WORD = IFNAME;
 */
+/*!include:re2c "catch_all_rules.re" */
 
 namespace {
+
+// parse_status bits (kStatusHeader is 0x01).
+constexpr uint32_t kRule = 0x02;         // rule number and action
+constexpr uint32_t kProtocol = 0x04;     // a nonzero protocol
+constexpr uint32_t kAddresses = 0x08;    // both addresses
+constexpr uint32_t kInterface = 0x10;    // "in via" or "out via"
+constexpr uint32_t kLimitNotice = 0x20;  // "limit N reached ..."
 
 // A modifiable copy of a token, for the formats that read it with some of
 // its separators turned into blanks.
@@ -49,7 +59,38 @@ struct TokenCopy {
   char text[1024];
 };
 
+class IpfwParser final : public ScannedDialect {
+ public:
+  explicit IpfwParser(const ParserEnvironment& env)
+      : ScannedDialect(env, "ipfw") {}
+
+ private:
+  static constexpr bool kNewlineEndsScan = true;
+
+  void Prepare() override { entry().count = 1; }
+  void Scan(const unsigned char* line) override;
+  LineResult Result() override;
+
+  void ReadRuleAndAction(const char* token);
+  void ReadIcmpTypeAndCode(const char* token);
+  void ReadAddresses(const char* token, bool with_ports);
+  void ReadFragment(const char* token);
+};
+
 }  // namespace
+
+DialectParser* NewIpfwParser(const ParserEnvironment& env) {
+  return new IpfwParser(env);
+}
+
+LineResult IpfwParser::Result() {
+  if (parse_status_ & kLimitNotice) return LineResult::kNotPacketLog;
+  constexpr uint32_t kComplete =
+      kStatusHeader | kRule | kProtocol | kAddresses | kInterface;
+  if ((parse_status_ & kComplete) != kComplete) return LineResult::kWrongFormat;
+  entry().tcp_flags |= kTcpFlagsUnknown;
+  return LineResult::kAccepted;
+}
 
 void IpfwParser::ReadRuleAndAction(const char* token) {
   // The token starts with the syslog tag (" kernel:"), which %*s skips.
@@ -62,13 +103,13 @@ void IpfwParser::ReadRuleAndAction(const char* token) {
   if (read == 2) {
     std::snprintf(e.oob_prefix.data(), decltype(e.oob_prefix)::kSize, "%s %s",
                   number, action);
-    parse_status_ |= kIpfwRule;
+    parse_status_ |= kRule;
   }
 }
 
 void IpfwParser::ReadIcmpTypeAndCode(const char* token) {
   LogEntry& e = entry();
-  e.ip_protocol = 1;
+  e.ip_protocol = kProtocolIcmp;
   // "ICMP:128.0" reads as type 12 and code 8: two digits each.
   const TokenCopy copy(token, '.');
   unsigned type = 0;
@@ -77,7 +118,7 @@ void IpfwParser::ReadIcmpTypeAndCode(const char* token) {
   if (read >= 1) e.icmp_type = static_cast<uint8_t>(type);
   if (read == 2) {
     e.icmp_code = static_cast<uint8_t>(code);
-    parse_status_ |= kIpfwProtocol;
+    parse_status_ |= kProtocol;
   }
 }
 
@@ -94,11 +135,8 @@ void IpfwParser::ReadAddresses(const char* token, bool with_ports) {
   } else if (std::sscanf(token, "%15s %15s", source, destination) != 2) {
     return;
   }
-  if (ParseAddressInto(kFamilyIpv4, source, &e.ip_saddr, diag()) != 0) return;
-  if (ParseAddressInto(kFamilyIpv4, destination, &e.ip_daddr, diag()) != 0) {
-    return;
-  }
-  parse_status_ |= kIpfwAddresses;
+  if (!ReadAddress(kFamilyIpv4, source, &e.ip_saddr, 0)) return;
+  ReadAddress(kFamilyIpv4, destination, &e.ip_daddr, kAddresses);
 }
 
 void IpfwParser::ReadFragment(const char* token) {
@@ -115,28 +153,23 @@ void IpfwParser::ReadFragment(const char* token) {
   if (*p == '+') e.ip_fragoff |= 0x2000;
 }
 
-void IpfwParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+void IpfwParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     // The token as a terminated string, for the conversions.
     auto text = [&] { return TokenText(token, YYCURSOR); };
     // The token as a view, for the bounded copies into text fields.
     auto view = [&] { return View(token, YYCURSOR); };
     /*!re2c
-      DATE " " HOST_CHAR* {
-        ReadSyslogHeader(token, YYCURSOR);
-        continue;
-      }
+      !use:syslog_header;
       PREFIX NUM " " ACTION {
         ReadRuleAndAction(text());
         continue;
       }
       "TCP" | "UDP" | "ICMP" {
-        e.ip_protocol = *token == 'T' ? 6 : *token == 'U' ? 17 : 1;
-        parse_status_ |= kIpfwProtocol;
+        e.ip_protocol = ProtocolOfWord(view());
+        parse_status_ |= kProtocol;
         continue;
       }
       "ICMP:" NUM "." NUM {
@@ -147,7 +180,7 @@ void IpfwParser::Scan(const unsigned char* line) {
         unsigned protocol = 0;
         if (std::sscanf(text(), "P:%5u", &protocol) == 1) {
           e.ip_protocol = static_cast<uint8_t>(protocol);
-          if (e.ip_protocol != 0) parse_status_ |= kIpfwProtocol;
+          if (e.ip_protocol != 0) parse_status_ |= kProtocol;
         }
         continue;
       }
@@ -161,12 +194,12 @@ void IpfwParser::Scan(const unsigned char* line) {
       }
       "in via " IFNAME {
         e.oob_in.Set(view().substr(7));
-        parse_status_ |= kIpfwInterface;
+        parse_status_ |= kInterface;
         continue;
       }
       "out via " IFNAME {
         e.oob_out.Set(view().substr(8));
-        parse_status_ |= kIpfwInterface;
+        parse_status_ |= kInterface;
         continue;
       }
       "[no if info]" { continue; }
@@ -175,41 +208,13 @@ void IpfwParser::Scan(const unsigned char* line) {
         continue;
       }
       PREFIX "limit " NUM " reached on entry " NUM {
-        parse_status_ |= kIpfwLimitNotice;
+        parse_status_ |= kLimitNotice;
         continue;
       }
       "MAC" { continue; }
-      " " { continue; }
-      "\n" { return; }
-      IFNAME {
-        ReportUnrecognized(TokenReportStyle::kPlain, 5, "token", token,
-                           YYCURSOR);
-        continue;
-      }
-      [^\n\x00] {
-        ReportUnrecognized(TokenReportStyle::kPlain, 5, "character", token,
-                           YYCURSOR);
-        continue;
-      }
-      "\x00" { return; }
+      !use:catch_all;
     */
   }
-}
-
-LineResult IpfwParser::ParseEntry(const char* line, uint64_t line_no) {
-  BeginLine(line_no);
-  Scan(reinterpret_cast<const unsigned char*>(line));
-  LogEntry& e = entry();
-  e.count = 1;
-  if (parse_status_ & kIpfwLimitNotice) return LineResult::kNotPacketLog;
-  constexpr uint32_t kComplete = kStatusHeader | kIpfwRule | kIpfwProtocol |
-                                 kIpfwAddresses | kIpfwInterface;
-  if ((parse_status_ & kComplete) == kComplete) {
-    e.tcp_flags |= kTcpFlagsUnknown;
-    return LineResult::kAccepted;
-  }
-  ReportParseError("ipfw", line);
-  return LineResult::kWrongFormat;
 }
 
 }  // namespace tnwk

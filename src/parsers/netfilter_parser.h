@@ -43,17 +43,20 @@ inline constexpr uint32_t kNetfilterType = 0x80;
 // the "netfilter parse error" diagnostics. It never returns kNotPacketLog. The
 // start condition carries over from one line to the next; nothing is allocated
 // per line.
-class NetfilterParser final : public DialectParser {
+class NetfilterParser final : public ScannedDialect {
  public:
-  explicit NetfilterParser(const ParserEnvironment& env) : DialectParser(env) {}
-
-  LineResult ParseEntry(const char* line, uint64_t line_no) override;
+  explicit NetfilterParser(const ParserEnvironment& env)
+      : ScannedDialect(env, "netfilter") {}
 
   NetfilterCondition condition() const { return condition_; }
 
  private:
-  // Runs the token rules over `line` until a newline or the NUL.
-  void Scan(const unsigned char* line);
+  static constexpr TokenReportStyle kReportStyle = TokenReportStyle::kLine;
+  static constexpr bool kNewlineEndsScan = true;
+
+  void Prepare() override;
+  void Scan(const unsigned char* line) override;
+  LineResult Result() override;
 
   // The end of the log prefix token that starts at `blank` (the blank, the
   // prefix, "IN=" and an interface name), or null when there is none.
@@ -65,6 +68,15 @@ class NetfilterParser final : public DialectParser {
                                      const unsigned char* end);
 
   void ReadProtocol(const char* word);
+
+  // The catch-all hooks: the log prefix after a blank, the hexadecimal
+  // "ID:" after the word "ID", the bracketed packet after a "[".
+  const unsigned char* AfterBlanks(const unsigned char* begin,
+                                   const unsigned char* end);
+  const unsigned char* AfterUnknownWord(const unsigned char* begin,
+                                        const unsigned char* end);
+  const unsigned char* AfterUnknownCharacter(const unsigned char* begin,
+                                             const unsigned char* end);
 
   NetfilterCondition condition_ = NetfilterCondition::INITIAL;
   // The run of prefix characters LogPrefixEnd scanned last in this line, and

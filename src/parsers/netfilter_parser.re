@@ -1,8 +1,6 @@
-// The netfilter scanner. The line is scanned in place: unsigned char code
-// units, no refilling, and the terminating NUL as the sentinel that no rule
-// matches across. Tokens whose value an action converts are first copied into
-// token_, so a conversion never reads past its token (SPT=123456 is the port
-// 12345 followed by a stray digit, not the port 123456).
+// The netfilter scanner. Tokens whose value an action converts are first
+// copied into token_, so a conversion never reads past its token (SPT=123456
+// is the port 12345 followed by a stray digit, not the port 123456).
 //
 // Rules are listed in priority order; the longest match wins and a tie goes
 // to the earlier rule. Almost every rule is active in every start condition,
@@ -25,21 +23,18 @@
 
 #include "base/address_family.h"
 #include "base/address_parser.h"
+#include "base/ip_protocol.h"
 #include "base/numbers.h"
-#include "parsers/syslog_time.h"
 
 namespace tnwk {
 
 /*!include:re2c "scanner_rules.re" */
 
 /*!re2c
-  DATE   = MONTH " " DAY " " TIME;
   HOST   = HOST_CHAR+;
   IFNAME = ([A-Za-z] [-.0-9A-Z_a-z]*)?;
-  IPV4   = [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3};
   IPV6   = [0-9A-Fa-f]{0,4} (":" [0-9A-Fa-f]{0,4}){2,7};
   HEXNUM = "0x" [0-9A-Fa-f]+ | [0-9A-Fa-f]+;
-  NUM    = [0-9]+;
   HEX2   = [0-9A-Fa-f]{2};
   YEAR   = [0-9]{4};
   ISO_TIME = YEAR "-" [0-9]{2} "-" [0-9]{2} "T" [0-9]{2} ":" [0-9]{2}
@@ -47,7 +42,10 @@ namespace tnwk {
              ("Z" | [-+] [0-9]{2} ":" [0-9]{2});
   DASHED_TIME = YEAR ":" [0-9]{2} ":" [0-9]{2} "-" [0-9]{2} ":" [0-9]{2}
                 ":" [0-9]{2};
+  BLANKS       = " ";
+  UNKNOWN_WORD = [A-Za-z] [-.0-9A-Z_a-z]*;
 */
+/*!include:re2c "catch_all_rules.re" */
 
 namespace {
 
@@ -102,11 +100,11 @@ bool IsComplete(uint32_t status, uint8_t protocol) {
   constexpr uint32_t kAnyLine = kStatusHeader | kNetfilterIn | kNetfilterSrc |
                                 kNetfilterDst | kNetfilterProto;
   switch (protocol) {
-    case 6:   // TCP
-    case 17:  // UDP
+    case kProtocolTcp:
+    case kProtocolUdp:
       return status == kTransportLine;
-    case 1:   // ICMP
-    case 58:  // ICMPv6
+    case kProtocolIcmp:
+    case kProtocolIcmpv6:
       return status == kIcmpLine;
     default:
       return (status & kAnyLine) == kAnyLine;
@@ -186,41 +184,59 @@ const unsigned char* NetfilterParser::ReadLogPrefix(const unsigned char* begin,
 void NetfilterParser::ReadProtocol(const char* word) {
   const std::string_view w(word);
   uint8_t& protocol = entry().ip_protocol;
-  if (w[0] >= '0' && w[0] <= '9') {
+  if (IsDigit(w[0])) {
     protocol = static_cast<uint8_t>(CheckedAtoi(word));
-  } else if (w.starts_with("TCP")) {
-    protocol = 6;
-  } else if (w.starts_with("UDP")) {  // also UDPLITE
-    protocol = 17;
   } else if (w.starts_with("ICMPv6")) {
-    protocol = 58;
-  } else if (w.starts_with("ICMP")) {
-    protocol = 1;
+    protocol = kProtocolIcmpv6;
+  } else if (const uint8_t number = ProtocolOfWord(w); number != 0) {
+    protocol = number;  // UDPLITE is UDP
   } else if (w.starts_with("AH")) {
-    protocol = 51;
+    protocol = kProtocolAh;
   } else if (w.starts_with("ESP")) {
-    protocol = 50;
+    protocol = kProtocolEsp;
   }
   if (protocol != 0) parse_status_ |= kNetfilterProto;
 }
 
-void NetfilterParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+const unsigned char* NetfilterParser::AfterBlanks(const unsigned char* begin,
+                                                  const unsigned char* end) {
+  // Where the log prefix can start, its automaton may outrun the blank and
+  // the kernel tags.
+  if (condition_ != NetfilterCondition::AFTER_TAG) return nullptr;
+  const unsigned char* prefix_end = LogPrefixEnd(begin);
+  if (prefix_end == nullptr || prefix_end <= end) return nullptr;
+  return ReadLogPrefix(begin, prefix_end);
+}
+
+const unsigned char* NetfilterParser::AfterUnknownWord(
+    const unsigned char* begin, const unsigned char* end) {
+  if (condition_ != NetfilterCondition::IP_HEADER || end - begin != 2 ||
+      begin[0] != 'I' || begin[1] != 'D') {
+    return nullptr;
+  }
+  const unsigned char* id_end = MatchHexId(begin);
+  if (id_end == nullptr) return nullptr;
+  entry().ip_id =
+      static_cast<uint16_t>(CheckedStrtoul(View(begin + 3, id_end), 16));
+  return id_end;
+}
+
+const unsigned char* NetfilterParser::AfterUnknownCharacter(
+    const unsigned char* begin, const unsigned char*) {
+  if (condition_ != NetfilterCondition::ICMP_INNER || *begin != '[') {
+    return nullptr;
+  }
+  return MatchInnerPacket(begin);
+}
+
+void NetfilterParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     // The token as a terminated string, for the conversions.
     auto text = [&] { return TokenText(token, YYCURSOR); };
     // The token as a view, for the bounded copies into text fields.
     auto view = [&] { return View(token, YYCURSOR); };
-    // Where the log prefix can start, its automaton may outrun the blank
-    // and the kernel tags.
-    auto log_prefix = [&]() -> const unsigned char* {
-      if (condition_ != NetfilterCondition::AFTER_TAG) return nullptr;
-      const unsigned char* end = LogPrefixEnd(token);
-      return end != nullptr && end > YYCURSOR ? end : nullptr;
-    };
     /*!re2c
 
       // Timestamps. A kernel tag right after a host-less date is part of
@@ -259,8 +275,9 @@ void NetfilterParser::Scan(const unsigned char* line) {
       // Kernel tags, with or without the uptime stamp.
       " " ("klogd" | "kernel") ": [" " "* [0-9]+ "." [0-9]+ "]"
       | " " ("klogd" | "kernel") ":" | " [kernel]" {
-        if (const unsigned char* end = log_prefix()) {
-          YYCURSOR = ReadLogPrefix(token, end);
+        // The tag starts with a blank, so the log prefix may outrun it.
+        if (const unsigned char* end = AfterBlanks(token, YYCURSOR)) {
+          YYCURSOR = end;
           continue;
         }
         condition_ = NetfilterCondition::AFTER_TAG;
@@ -309,33 +326,23 @@ void NetfilterParser::Scan(const unsigned char* line) {
 
       // Addresses. The family of the line is the one of its SRC=.
       "SRC=" IPV4 {
-        if (ParseAddressInto(kFamilyIpv4, text() + 4, &e.ip_saddr, diag()) ==
-            0) {
+        if (ReadAddress(kFamilyIpv4, text() + 4, &e.ip_saddr, kNetfilterSrc)) {
           e.oob_family = kFamilyIpv4;
-          parse_status_ |= kNetfilterSrc;
         }
         continue;
       }
       "DST=" IPV4 {
-        if (ParseAddressInto(kFamilyIpv4, text() + 4, &e.ip_daddr, diag()) ==
-            0) {
-          parse_status_ |= kNetfilterDst;
-        }
+        ReadAddress(kFamilyIpv4, text() + 4, &e.ip_daddr, kNetfilterDst);
         continue;
       }
       "SRC=" IPV6 {
-        if (ParseAddressInto(kFamilyIpv6, text() + 4, &e.ip_saddr, diag()) ==
-            0) {
+        if (ReadAddress(kFamilyIpv6, text() + 4, &e.ip_saddr, kNetfilterSrc)) {
           e.oob_family = kFamilyIpv6;
-          parse_status_ |= kNetfilterSrc;
         }
         continue;
       }
       "DST=" IPV6 {
-        if (ParseAddressInto(kFamilyIpv6, text() + 4, &e.ip_daddr, diag()) ==
-            0) {
-          parse_status_ |= kNetfilterDst;
-        }
+        ReadAddress(kFamilyIpv6, text() + 4, &e.ip_daddr, kNetfilterDst);
         continue;
       }
 
@@ -412,7 +419,7 @@ void NetfilterParser::Scan(const unsigned char* line) {
       }
       "SEQ=" NUM {
         const unsigned long seq = CheckedStrtoul(view().substr(4), 0);
-        if (e.ip_protocol == 6) {
+        if (e.ip_protocol == kProtocolTcp) {
           e.tcp_seq = static_cast<uint32_t>(seq);
         } else {
           e.icmp_echoseq = static_cast<uint16_t>(seq);
@@ -445,30 +452,7 @@ void NetfilterParser::Scan(const unsigned char* line) {
         e.tcp_urgp = static_cast<uint16_t>(CheckedAtol(view().substr(5)));
         continue;
       }
-      "URG" {
-        e.tcp_flags |= kTcpUrg;
-        continue;
-      }
-      "ACK" {
-        e.tcp_flags |= kTcpAck;
-        continue;
-      }
-      "PSH" {
-        e.tcp_flags |= kTcpPsh;
-        continue;
-      }
-      "RST" {
-        e.tcp_flags |= kTcpRst;
-        continue;
-      }
-      "SYN" {
-        e.tcp_flags |= kTcpSyn;
-        continue;
-      }
-      "FIN" {
-        e.tcp_flags |= kTcpFin;
-        continue;
-      }
+      !use:tcp_flag_words;
       "ECE" { continue; }
       "CWR" { continue; }
       "OPT (" [0-9A-Fa-f]+ ")" {
@@ -525,54 +509,20 @@ void NetfilterParser::Scan(const unsigned char* line) {
       "TRUNCATED" {
         continue;
       }
-      // Catch-all rules: unmatched input never stops the scan.
-      " " {
-        if (const unsigned char* end = log_prefix()) {
-          YYCURSOR = ReadLogPrefix(token, end);
-        }
-        continue;
-      }
-      "\n" { return; }
-      [A-Za-z] [-.0-9A-Z_a-z]* {
-        if (condition_ == NetfilterCondition::IP_HEADER &&
-            YYCURSOR - token == 2 && token[0] == 'I' && token[1] == 'D') {
-          if (const unsigned char* end = MatchHexId(token)) {
-            YYCURSOR = end;
-            e.ip_id =
-                static_cast<uint16_t>(CheckedStrtoul(view().substr(3), 16));
-            continue;
-          }
-        }
-        ReportUnrecognized(TokenReportStyle::kLine, 5, "token", token,
-                           YYCURSOR);
-        continue;
-      }
-      [^\n\x00] {
-        if (condition_ == NetfilterCondition::ICMP_INNER && *token == '[') {
-          if (const unsigned char* end = MatchInnerPacket(token)) {
-            YYCURSOR = end;
-            continue;
-          }
-        }
-        ReportUnrecognized(TokenReportStyle::kLine, 5, "character", token,
-                           YYCURSOR);
-        continue;
-      }
-      "\x00" { return; }
+      !use:catch_all;
     */
   }
 }
 
-LineResult NetfilterParser::ParseEntry(const char* line, uint64_t line_no) {
-  BeginLine(line_no);
+void NetfilterParser::Prepare() {
   prefix_run_end_ = nullptr;
-  Scan(reinterpret_cast<const unsigned char*>(line));
   entry().count = 1;
-  if (IsComplete(parse_status_, entry().ip_protocol)) {
-    return LineResult::kAccepted;
-  }
-  ReportParseError("netfilter", line);
-  return LineResult::kWrongFormat;
+}
+
+LineResult NetfilterParser::Result() {
+  return IsComplete(parse_status_, entry().ip_protocol)
+             ? LineResult::kAccepted
+             : LineResult::kWrongFormat;
 }
 
 }  // namespace tnwk

@@ -1,50 +1,90 @@
-// The NetScreen scanner. The line is scanned in place: unsigned char code
-// units, no refilling, and the terminating NUL as the sentinel that no rule
-// matches across. Tokens whose value an action converts are first copied into
-// token_, so a conversion never reads past its token (dst_port=123456 is the
-// port 12345 followed by a stray digit).
+// The NetScreen scanner: the key=value traffic lines that NetScreen
+// firewalls send through syslog. The whole line is scanned (a newline does
+// not end it). A line with an administrative notice is not a packet-log
+// line; a traffic line is accepted (with the flags-unknown bit) when the
+// header, both addresses, both ports or an ICMP type, the action and the
+// protocol were all seen. An ICMP type goes into sport and icmp_type, with
+// dport and icmp_code 0. Every entry has interface "-" and count 1.
 //
-// Rules are listed in priority order; the longest match wins and a tie goes
-// to the earlier rule. The dialect has no start conditions, so every rule
-// belongs to the one automaton. A newline does not end the scan: the line
-// ends at its NUL.
-#include "parsers/netscreen_parser.h"
+// Tokens whose value an action converts are first copied into token_, so a
+// conversion never reads past its token (dst_port=123456 is the port 12345
+// followed by a stray digit).
 
 #include "base/address_family.h"
 #include "base/numbers.h"
+#include "parsers/dialect_parser.h"
+#include "parsers/scanner_dialects.h"
 
 namespace tnwk {
 
 /*!include:re2c "scanner_rules.re" */
 
 /*!re2c
-  IP   = [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3} "." [0-9]{1,3};
   WORD = [A-Za-z] [-.0-9A-Z_a-z]*;
   VAL  = [-/0-9:A-Za-z]+;
-  NUM  = [0-9]+;
   HEX  = [0-9a-f]*;
   // The gateway and user names of the XAuth notices: host and account
   // names, e-mail style included; a comma ends a name.
   XAUTH_NAME = [-.0-9@A-Z_a-z]+;
   // The bracketed virtual system name before a message class.
   VSYS = ("[" [ 0-9A-Za-z]* "]")?;
+  BLANKS       = " "+;
+  UNKNOWN_WORD = WORD;
 */
+/*!include:re2c "catch_all_rules.re" */
 
-void NetscreenParser::Scan(const unsigned char* line) {
-  const unsigned char* YYCURSOR = line;
-  const unsigned char* YYMARKER = line;
+namespace {
+
+// parse_status bits (kStatusHeader is 0x01).
+constexpr uint32_t kSrc = 0x02;
+constexpr uint32_t kDst = 0x04;
+constexpr uint32_t kSport = 0x08;  // or an ICMP type
+constexpr uint32_t kDport = 0x10;  // or an ICMP type
+constexpr uint32_t kAction = 0x20;
+constexpr uint32_t kProto = 0x40;
+constexpr uint32_t kNotice = 0x80;  // administrative notice
+
+class NetscreenParser final : public ScannedDialect {
+ public:
+  explicit NetscreenParser(const ParserEnvironment& env)
+      : ScannedDialect(env, "netscreen") {}
+
+ private:
+  void Prepare() override;
+  void Scan(const unsigned char* line) override;
+  LineResult Result() override;
+};
+
+}  // namespace
+
+DialectParser* NewNetscreenParser(const ParserEnvironment& env) {
+  return new NetscreenParser(env);
+}
+
+void NetscreenParser::Prepare() {
+  entry().interface.Set("-");
+  entry().count = 1;
+}
+
+LineResult NetscreenParser::Result() {
+  if ((parse_status_ & kNotice) != 0) return LineResult::kNotPacketLog;
+  constexpr uint32_t kComplete =
+      kStatusHeader | kSrc | kDst | kSport | kDport | kAction | kProto;
+  if (parse_status_ != kComplete) return LineResult::kWrongFormat;
+  entry().tcp_flags |= kTcpFlagsUnknown;
+  return LineResult::kAccepted;
+}
+
+void NetscreenParser::Scan(const unsigned char* YYCURSOR) {
+  const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
-  for (;;) {
-    const unsigned char* token = YYCURSOR;
+  for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     // The token as a terminated string, for the conversions.
     auto text = [&] { return TokenText(token, YYCURSOR); };
     /*!re2c
 
       // Syslog header; an empty host takes no date.
-      SYSLOG_HEADER {
-        ReadSyslogHeader(token, YYCURSOR);
-        continue;
-      }
+      !use:syslog_header;
 
       // Device, message class and session fields that are not stored.
       WORD ": NetScreen" { continue; }
@@ -60,7 +100,7 @@ void NetscreenParser::Scan(const unsigned char* line) {
 
       "proto=" NUM {
         e.ip_protocol = static_cast<uint8_t>(CheckedAtoi(text() + 6));
-        parse_status_ |= kNetscreenProto;
+        parse_status_ |= kProto;
         continue;
       }
       "direction=" WORD { continue; }
@@ -68,34 +108,28 @@ void NetscreenParser::Scan(const unsigned char* line) {
       "dst zone=" WORD { continue; }
       "action=" VAL {
         e.oob_prefix.Set(View(token + 7, YYCURSOR));
-        parse_status_ |= kNetscreenAction;
+        parse_status_ |= kAction;
         continue;
       }
       "sent=" NUM { continue; }
       "rcvd=" NUM { continue; }
 
-      "src=" IP {
-        if (ParseAddressInto(kFamilyIpv4, text() + 4, &e.ip_saddr, diag()) ==
-            0) {
-          parse_status_ |= kNetscreenSrc;
-        }
+      "src=" IPV4 {
+        ReadAddress(kFamilyIpv4, text() + 4, &e.ip_saddr, kSrc);
         continue;
       }
-      "dst=" IP {
-        if (ParseAddressInto(kFamilyIpv4, text() + 4, &e.ip_daddr, diag()) ==
-            0) {
-          parse_status_ |= kNetscreenDst;
-        }
+      "dst=" IPV4 {
+        ReadAddress(kFamilyIpv4, text() + 4, &e.ip_daddr, kDst);
         continue;
       }
       "src_port=" [0-9]{1,5} {
         e.sport = static_cast<uint32_t>(CheckedAtoi(text() + 9));
-        parse_status_ |= kNetscreenSport;
+        parse_status_ |= kSport;
         continue;
       }
       "dst_port=" [0-9]{1,5} {
         e.dport = static_cast<uint32_t>(CheckedAtoi(text() + 9));
-        parse_status_ |= kNetscreenDport;
+        parse_status_ |= kDport;
         continue;
       }
       // An ICMP line logs its type in place of the ports. The type also goes
@@ -107,22 +141,22 @@ void NetscreenParser::Scan(const unsigned char* line) {
         e.dport = 0;
         e.icmp_type = static_cast<uint8_t>(type);
         e.icmp_code = 0;
-        parse_status_ |= kNetscreenSport | kNetscreenDport;
+        parse_status_ |= kSport | kDport;
         continue;
       }
-      "translated ip=" IP " port=" [0-9]{1,5} { continue; }
-      "src-xlated ip=" IP " port=" [0-9]{1,5} { continue; }
+      "translated ip=" IPV4 " port=" [0-9]{1,5} { continue; }
+      "src-xlated ip=" IPV4 " port=" [0-9]{1,5} { continue; }
 
       // VPN negotiation: the IKE peer marks a notice, not a packet.
-      "IKE<" IP ">" {
-        parse_status_ |= kNetscreenNotice;
+      "IKE<" IPV4 ">" {
+        parse_status_ |= kNotice;
         continue;
       }
       ": XAuth login expired and was terminated for username " XAUTH_NAME
-          " at " IP "." { continue; }
+          " at " IPV4 "." { continue; }
       ": XAuth login failed for gateway " XAUTH_NAME ", username "
           XAUTH_NAME ", retry: " NUM "." { continue; }
-      ">> " IP " Phase 1: Initiated negotiations in main mode." { continue; }
+      ">> " IPV4 " Phase 1: Initiated negotiations in main mode." { continue; }
       "Phase 1: Aborted negotiations because the time limit has elapsed." {
         continue;
       }
@@ -142,68 +176,34 @@ void NetscreenParser::Scan(const unsigned char* line) {
 
       // Administrative notices: the line is not a packet log line.
       "last message repeated " NUM " time" "s"? {
-        parse_status_ |= kNetscreenNotice;
+        parse_status_ |= kNotice;
         continue;
       }
       "The system clock has been updated through NTP." {
-        parse_status_ |= kNetscreenNotice;
+        parse_status_ |= kNotice;
         continue;
       }
-      "Admin user " ["0-9A-Za-z]+ " logged in via Telnet from " IP ":"
+      "Admin user " ["0-9A-Za-z]+ " logged in via Telnet from " IPV4 ":"
           NUM {
-        parse_status_ |= kNetscreenNotice;
+        parse_status_ |= kNotice;
         continue;
       }
-      "Save configuration to IP address " IP " under filename "
+      "Save configuration to IP address " IPV4 " under filename "
           [.0-9@-Za-z]+ " by administrator by admin " [0-9A-Za-z]+ {
-        parse_status_ |= kNetscreenNotice;
+        parse_status_ |= kNotice;
         continue;
       }
       "Lock configuration ended by task " [-0-9:A-Za-z]+ {
-        parse_status_ |= kNetscreenNotice;
+        parse_status_ |= kNotice;
         continue;
       }
 
       // A parenthesised date and time.
       "(" [ \-0-9:]{19} ")" { continue; }
 
-      // Catch-all rules: unmatched input never stops the scan.
-      " "+ { continue; }
-      "\n" { continue; }
-      WORD {
-        ReportUnrecognized(TokenReportStyle::kPlain, 5, "token", token,
-                           YYCURSOR);
-        continue;
-      }
-      [^\n\x00] {
-        ReportUnrecognized(TokenReportStyle::kPlain, 5, "character", token,
-                           YYCURSOR);
-        continue;
-      }
-      "\x00" { return; }
+      !use:catch_all;
     */
   }
-}
-
-LineResult NetscreenParser::ParseEntry(const char* line, uint64_t line_no) {
-  BeginLine(line_no);
-  Scan(reinterpret_cast<const unsigned char*>(line));
-  LogEntry& e = entry();
-  e.interface.Set("-");
-  e.count = 1;
-  if ((parse_status_ & kNetscreenNotice) != 0) {
-    return LineResult::kNotPacketLog;
-  }
-  constexpr uint32_t kComplete = kStatusHeader | kNetscreenSrc |
-                                 kNetscreenDst | kNetscreenSport |
-                                 kNetscreenDport | kNetscreenAction |
-                                 kNetscreenProto;
-  if (parse_status_ == kComplete) {
-    e.tcp_flags |= kTcpFlagsUnknown;
-    return LineResult::kAccepted;
-  }
-  ReportParseError("netscreen", line);
-  return LineResult::kWrongFormat;
 }
 
 }  // namespace tnwk

@@ -31,14 +31,6 @@ int MonthNumber(std::string_view month_text) {
   return 0;
 }
 
-int64_t set_syslog_time(LogEntry& entry, const Clock& clock,
-                        std::string_view month_text, int day, int hour,
-                        int minute, int second) {
-  entry.local_time =
-      SyslogTime(clock, MonthNumber(month_text), day, hour, minute, second);
-  return entry.local_time;
-}
-
 int64_t CalendarTime(const Clock& clock, int year, int month, int day, int hour,
                      int minute, int second) {
   std::tm tm = Breakdown(year - 1900, month - 1, day, hour, minute, second);

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "base/clock.h"
-#include "entries/log_entry.h"
 
 namespace tnwk {
 
@@ -17,14 +16,8 @@ int MonthNumber(std::string_view month_text);
 // The date builder. A syslog timestamp has no year: it is taken to be in the
 // current year, unless that would put it after the present instant, in which
 // case it belongs to the previous year. Out-of-range values (day 31 of a
-// 30-day month, hour 99) are normalised as mktime does. Sets and returns
-// `entry.local_time`.
-int64_t set_syslog_time(LogEntry& entry, const Clock& clock,
-                        std::string_view month_text, int day, int hour,
-                        int minute, int second);
-
-// The time the date builder gives for month number `month` (0 to 11),
-// without touching an entry.
+// 30-day month, hour 99) are normalised as mktime does. `month` is a month
+// number (0 to 11).
 int64_t SyslogTime(const Clock& clock, int month, int day, int hour, int minute,
                    int second);
 

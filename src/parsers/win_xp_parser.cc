@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/address_family.h"
+#include "base/ip_protocol.h"
 #include "base/numbers.h"
 #include "parsers/syslog_time.h"
 
@@ -13,9 +14,6 @@ namespace tnwk {
 namespace {
 
 using Byte = unsigned char;
-
-// isdigit holds for the ten decimal digits only, in every locale.
-bool IsDigit(Byte c) { return c >= '0' && c <= '9'; }
 
 // A stretch of the line, [begin, end): one field, or the rest of the line.
 struct Field {
@@ -57,9 +55,9 @@ class FieldCursor {
   bool blank_followed_ = true;
 };
 
-// sscanf's "%<width>d" at `*p`: white space skipped, then an optional sign
-// and digits, `width` characters at most in all. False, with `*p` left
-// alone, when no digit comes.
+// A decimal field of at most `width` characters at `*p`: white space
+// skipped, then an optional sign and digits. False, with `*p` left alone,
+// when no digit comes.
 bool ScanWidth(const char** p, int width, int* out) {
   const char* q = *p;
   while (std::isspace(static_cast<Byte>(*q))) ++q;
@@ -82,8 +80,10 @@ bool ScanWidth(const char** p, int width, int* out) {
   return true;
 }
 
-// sscanf "%4d-%2d-%2d" / "%2d:%2d:%2d" on `text`: the count of values read.
-// Each value is written only when it is read.
+// The date "yyyy-mm-dd" (`width` 4) or the time "hh:mm:ss" (`width` 2) in
+// `text`: the count of values read, the first of at most `width`
+// characters, the others of two. Each value is written only when it is
+// read.
 int ScanTriple(const char* text, int width, char separator, int* a, int* b,
                int* c) {
   const char* p = text;
@@ -93,23 +93,55 @@ int ScanTriple(const char* text, int width, char separator, int* a, int* b,
   return 3;
 }
 
-uint8_t TcpFlagBit(Byte letter) {
-  switch (letter) {
-    case 'S':
-      return kTcpSyn;
-    case 'A':
-      return kTcpAck;
-    case 'F':
-      return kTcpFin;
-    case 'R':
-      return kTcpRst;
-    case 'P':
-      return kTcpPsh;
-    case 'U':
-      return kTcpUrg;
-    default:
-      return 0;
+// The fields after the ports: size, TCP flags, sequence and
+// acknowledgement numbers, window, ICMP type and code, info and path. False
+// at a flag letter that names no TCP flag.
+bool ReadLastFields(FieldCursor& fields, bool is_icmp, LogEntry& e) {
+  const Field size = fields.Next();
+  if (size.StartsWithDigit()) {
+    e.ip_totlen = static_cast<uint16_t>(CheckedAtoi(size.view()));
   }
+
+  const Field flags = fields.Next();
+  for (const Byte* p = flags.begin; p < flags.end; ++p) {
+    if (*p == '-') continue;
+    const uint8_t bit = TcpFlagOfLetter(*p);
+    if (bit == 0) return false;
+    e.tcp_flags |= bit;
+  }
+
+  // Base 0, so "0x" starts a hexadecimal and "0" an octal number.
+  const Field seq = fields.Next();
+  if (seq.StartsWithDigit()) {
+    e.tcp_seq = static_cast<uint32_t>(CheckedStrtoul(seq.view(), 0));
+  }
+  const Field ackseq = fields.Next();
+  if (ackseq.StartsWithDigit()) {
+    e.tcp_ackseq = static_cast<uint32_t>(CheckedStrtoul(ackseq.view(), 0));
+  }
+  const Field window = fields.Next();
+  if (window.StartsWithDigit()) {
+    e.tcp_window = static_cast<uint16_t>(CheckedAtol(window.view()));
+  }
+
+  // The port columns show the ICMP type and code; the ICMP columns and
+  // criteria read them from their own fields.
+  const Field icmp_type = fields.Next();
+  if (icmp_type.StartsWithDigit()) {
+    const int type = CheckedAtoi(icmp_type.view());
+    e.sport = static_cast<uint32_t>(type);
+    if (is_icmp) e.icmp_type = static_cast<uint8_t>(type);
+  }
+  const Field icmp_code = fields.Next();
+  if (icmp_code.StartsWithDigit()) {
+    const int code = CheckedAtoi(icmp_code.view());
+    e.dport = static_cast<uint32_t>(code);
+    if (is_icmp) e.icmp_code = static_cast<uint8_t>(code);
+  }
+
+  fields.Next();  // info: not stored
+  if (fields.blank_followed()) e.oob_in.Set(fields.Rest().view());
+  return true;
 }
 
 }  // namespace
@@ -158,18 +190,14 @@ LineResult WinXpParser::ParseFields(const Byte* begin, const Byte* end) {
 
   const Field protocol = fields.Next();
   const std::string_view name = protocol.view();
-  if (name.starts_with("TCP")) {
-    e.ip_protocol = 6;
-  } else if (name.starts_with("UDP")) {
-    e.ip_protocol = 17;
-  } else if (name.starts_with("ICMP")) {
-    e.ip_protocol = 1;
-  } else {
+  e.ip_protocol = ProtocolOfWord(name);
+  if (e.ip_protocol == 0) {
     e.ip_protocol = static_cast<uint8_t>(CheckedAtoi(text(protocol)));
   }
   if (e.ip_protocol == 0) return FieldError("proto");
-  const bool has_ports = e.ip_protocol == 6 || e.ip_protocol == 17;
-  const bool is_icmp = e.ip_protocol == 1;
+  const bool has_ports =
+      e.ip_protocol == kProtocolTcp || e.ip_protocol == kProtocolUdp;
+  const bool is_icmp = e.ip_protocol == kProtocolIcmp;
 
   const Field source = fields.Next();
   if (source.StartsWith('-')) return FieldError("shost");
@@ -196,55 +224,11 @@ LineResult WinXpParser::ParseFields(const Byte* begin, const Byte* end) {
     return FieldError("dport");
   }
 
-  const Field size = fields.Next();
-  if (size.StartsWithDigit()) {
-    e.ip_totlen = static_cast<uint16_t>(CheckedAtoi(text(size)));
+  if (!ReadLastFields(fields, is_icmp, e)) {
+    diag().Log(5, "win_xp parse error in line %lu, ignoring.\n",
+               static_cast<unsigned long>(line_no()));
+    return LineResult::kWrongFormat;
   }
-
-  const Field flags = fields.Next();
-  for (const Byte* p = flags.begin; p < flags.end; ++p) {
-    if (*p == '-') continue;
-    const uint8_t bit = TcpFlagBit(*p);
-    if (bit == 0) {
-      diag().Log(5, "win_xp parse error in line %lu, ignoring.\n",
-                 static_cast<unsigned long>(line_no()));
-      return LineResult::kWrongFormat;
-    }
-    e.tcp_flags |= bit;
-  }
-
-  // Base 0, so "0x" starts a hexadecimal and "0" an octal number.
-  const Field seq = fields.Next();
-  if (seq.StartsWithDigit()) {
-    e.tcp_seq = static_cast<uint32_t>(CheckedStrtoul(text(seq), 0));
-  }
-  const Field ackseq = fields.Next();
-  if (ackseq.StartsWithDigit()) {
-    e.tcp_ackseq = static_cast<uint32_t>(CheckedStrtoul(text(ackseq), 0));
-  }
-  const Field window = fields.Next();
-  if (window.StartsWithDigit()) {
-    e.tcp_window = static_cast<uint16_t>(CheckedAtol(text(window)));
-  }
-
-  // The port columns show the ICMP type and code; the ICMP columns and
-  // criteria read them from their own fields.
-  const Field icmp_type = fields.Next();
-  if (icmp_type.StartsWithDigit()) {
-    const int type = CheckedAtoi(text(icmp_type));
-    e.sport = static_cast<uint32_t>(type);
-    if (is_icmp) e.icmp_type = static_cast<uint8_t>(type);
-  }
-  const Field icmp_code = fields.Next();
-  if (icmp_code.StartsWithDigit()) {
-    const int code = CheckedAtoi(text(icmp_code));
-    e.dport = static_cast<uint32_t>(code);
-    if (is_icmp) e.icmp_code = static_cast<uint8_t>(code);
-  }
-
-  fields.Next();  // info: not stored
-  if (fields.blank_followed()) e.oob_in.Set(fields.Rest().view());
-
   e.count = 1;
   return LineResult::kAccepted;
 }

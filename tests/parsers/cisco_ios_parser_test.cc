@@ -1,13 +1,13 @@
-#include "parsers/cisco_ios_parser.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "base/clock.h"
 #include "base/diagnostics.h"
 #include "entries/log_entry.h"
+#include "parsers/dialect_cases.h"
 #include "test_support.h"
 
 namespace tnwk {
@@ -22,7 +22,7 @@ class CiscoIosParserTest : public ::testing::Test {
  protected:
   LineResult Parse(const std::string& line) {
     text_ = line + "\n";
-    return parser_.ParseEntry(text_.c_str(), 7);
+    return parser_->ParseEntry(text_.c_str(), 7);
   }
   // prefix|protocol|source:port>destination:port|count|interface|icmp|flags
   std::string Fields() const {
@@ -41,7 +41,8 @@ class CiscoIosParserTest : public ::testing::Test {
   Diagnostics diag_{0, err_.get()};
   FixedClock clock_{LocalSeconds(2024, 3, 10, 0, 0, 0)};
   LogEntry e_;
-  CiscoIosParser parser_{ParserEnvironment{&e_, &clock_, &diag_}};
+  std::unique_ptr<DialectParser> parser_ =
+      testing::MakeDialectParser("cisco_ios", {&e_, &clock_, &diag_});
   std::string text_;
 };
 
@@ -101,7 +102,7 @@ TEST_F(CiscoIosParserTest, MessageTokens) {
     EXPECT_EQ(Parse(kTag + c.message), c.status == 0x1f
                                            ? LineResult::kAccepted
                                            : LineResult::kWrongFormat);
-    EXPECT_EQ(parser_.parse_status(), c.status);
+    EXPECT_EQ(parser_->parse_status(), c.status);
     EXPECT_EQ(Fields(), c.fields);
   }
 }

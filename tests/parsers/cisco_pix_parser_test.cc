@@ -1,14 +1,14 @@
-#include "parsers/cisco_pix_parser.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "base/clock.h"
 #include "base/diagnostics.h"
 #include "entries/log_entry.h"
+#include "parsers/dialect_cases.h"
 #include "test_support.h"
 
 namespace tnwk {
@@ -25,7 +25,7 @@ class CiscoPixParserTest : public ::testing::Test {
   LineResult Parse(std::string_view line) {
     text_.assign(line);
     text_ += '\n';
-    return parser_.ParseEntry(text_.c_str(), ++line_no_);
+    return parser_->ParseEntry(text_.c_str(), ++line_no_);
   }
 
   // The fields a PIX line fills, in one line:
@@ -41,13 +41,14 @@ class CiscoPixParserTest : public ::testing::Test {
   }
 
   const LogEntry& e() const { return entry_; }
-  uint32_t status() const { return parser_.parse_status(); }
+  uint32_t status() const { return parser_->parse_status(); }
 
   ScopedTimeZone zone_{"UTC"};
   Diagnostics diag_{0, stderr};
   FixedClock clock_{LocalSeconds(2024, 3, 2, 0, 0, 0)};
   LogEntry entry_;
-  CiscoPixParser parser_{ParserEnvironment{&entry_, &clock_, &diag_}};
+  std::unique_ptr<DialectParser> parser_ =
+      testing::MakeDialectParser("cisco_pix", {&entry_, &clock_, &diag_});
   std::string text_;
   uint64_t line_no_ = 0;
 };

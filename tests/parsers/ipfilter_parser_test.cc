@@ -1,7 +1,6 @@
-#include "parsers/ipfilter_parser.h"
-
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -10,6 +9,7 @@
 #include "base/clock.h"
 #include "base/diagnostics.h"
 #include "entries/log_entry.h"
+#include "parsers/dialect_cases.h"
 #include "test_support.h"
 
 namespace tnwk {
@@ -62,9 +62,9 @@ class IpfilterParserTest : public ::testing::Test {
                              : kHead + (kRule + std::string(c.line));
       diag_.set_verbosity(c.verbosity);
       const size_t before = captured_.str().size();
-      EXPECT_EQ(parser_.ParseEntry((line + "\n").c_str(), 7), c.result);
+      EXPECT_EQ(parser_->ParseEntry((line + "\n").c_str(), 7), c.result);
       EXPECT_EQ(captured_.str().substr(before), c.messages);
-      const std::string fields = Render(entry_, parser_.parse_status());
+      const std::string fields = Render(entry_, parser_->parse_status());
       std::istringstream expected(c.fields);
       for (std::string item; std::getline(expected, item, '|');) {
         EXPECT_NE(fields.find("|" + item + "|"), std::string::npos)
@@ -78,7 +78,8 @@ class IpfilterParserTest : public ::testing::Test {
   Diagnostics diag_{0, captured_.get()};
   FixedClock clock_{LocalSeconds(2024, 12, 10, 0, 0, 0)};
   LogEntry entry_;
-  IpfilterParser parser_{ParserEnvironment{&entry_, &clock_, &diag_}};
+  std::unique_ptr<DialectParser> parser_ =
+      testing::MakeDialectParser("ipfilter", {&entry_, &clock_, &diag_});
 };
 
 constexpr auto kOk = LineResult::kAccepted;
@@ -255,10 +256,11 @@ TEST(IpfilterParser, SurvivesSplicedAndRandomLines) {
   Diagnostics diag(6, err.get());
   FixedClock clock(LocalSeconds(2026, 12, 8, 12, 0, 0));
   LogEntry entry;
-  IpfilterParser parser(ParserEnvironment{&entry, &clock, &diag});
+  const auto parser =
+      testing::MakeDialectParser("ipfilter", {&entry, &clock, &diag});
   for (int i = 0; i < 20000; ++i) {
     const std::string line = testing::RandomLine(random, pieces);
-    parser.ParseEntry(line.c_str(), i + 1);
+    parser->ParseEntry(line.c_str(), i + 1);
     ASSERT_LT(entry.oob_prefix.view().size(), 128u) << line;
     ASSERT_LT(entry.src_service.view().size(), 33u) << line;
   }

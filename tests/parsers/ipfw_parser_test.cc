@@ -1,5 +1,3 @@
-#include "parsers/ipfw_parser.h"
-
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
@@ -70,16 +68,18 @@ const DialectCase kCases[] = {
 #undef HEAD
 
 TEST(IpfwParser, ReadsTheLinesOfItsDialect) {
-  testing::RunDialectCases<IpfwParser>(kCases, Fields);
+  testing::RunDialectCases("ipfw", kCases, Fields);
 }
 
 TEST(IpfwParser, SurvivesSplicedAndRandomLines) {
-  testing::RunSplicedLines<IpfwParser>(
-      {"Jan  5 12:34:56 fw", " kernel: ipfw: ", "1234567 ", "Deny ",
-       "Forward to 1.2.3.44444:", "TCP ", "ICMP:123.4567 ", "P:99999999 ",
-       "1.2.3.4:99999999999 ", "5.6.7.8", " ", "in via xl0 ", "out via ",
-       "(frag 99999999999:1@99999999999+)", "limit 1 reached on entry 2", "\n",
-       "\t", std::string(200, 'w')});
+  testing::RunSplicedLines(
+      "ipfw",
+      {"Jan  5 12:34:56 fw", "Jan 5 01:02:03 gw", " kernel: ipfw: ", "1234567 ",
+       "Deny ", "Forward to 1.2.3.44444:", "TCP ", "ICMP:123.4567 ",
+       "P:99999999 ", "1.2.3.4:99999999999 ", "5.6.7.8", " ", "in via xl0 ",
+       "out via ", "(frag 99999999999:1@99999999999+)",
+       "limit 1 reached on entry 2", "\n", "\t", std::string(200, 'w')},
+      Fields);
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include "parsers/netscreen_parser.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,6 +7,7 @@
 #include "base/clock.h"
 #include "base/diagnostics.h"
 #include "entries/log_entry.h"
+#include "parsers/dialect_cases.h"
 #include "test_support.h"
 
 namespace tnwk {
@@ -145,10 +144,11 @@ TEST(NetscreenParserTest, TokenRulesAndCompleteness) {
     CapturedStream captured;
     Diagnostics diag(5, captured.get());
     LogEntry entry;
-    NetscreenParser parser(ParserEnvironment{&entry, &clock, &diag});
+    const auto parser =
+        testing::MakeDialectParser("netscreen", {&entry, &clock, &diag});
     const std::string line = c.line + "\n";
-    EXPECT_EQ(parser.ParseEntry(line.c_str(), 7), c.result);
-    EXPECT_EQ(parser.parse_status(), c.status);
+    EXPECT_EQ(parser->ParseEntry(line.c_str(), 7), c.result);
+    EXPECT_EQ(parser->parse_status(), c.status);
     if (c.entry != nullptr) {
       EXPECT_EQ(Describe(entry), c.entry);
     }

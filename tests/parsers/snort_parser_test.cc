@@ -1,5 +1,3 @@
-#include "parsers/snort_parser.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +5,7 @@
 #include "base/clock.h"
 #include "base/diagnostics.h"
 #include "entries/log_entry.h"
+#include "parsers/dialect_cases.h"
 #include "test_support.h"
 
 namespace tnwk {
@@ -110,9 +109,10 @@ TEST(SnortParser, TokenRules) {
     Diagnostics diag(5, err.get());
     FixedClock clock(LocalSeconds(2024, 12, 10, 0, 0, 0));
     LogEntry e;
-    SnortParser parser(ParserEnvironment{&e, &clock, &diag});
-    EXPECT_EQ(parser.ParseEntry(c.line.c_str(), 7), c.result);
-    EXPECT_EQ(parser.parse_status(), c.status);
+    const auto parser =
+        testing::MakeDialectParser("snort", {&e, &clock, &diag});
+    EXPECT_EQ(parser->ParseEntry(c.line.c_str(), 7), c.result);
+    EXPECT_EQ(parser->parse_status(), c.status);
     EXPECT_EQ(e.ip_protocol, c.protocol);
     EXPECT_EQ(e.sport, c.sport);
     EXPECT_EQ(e.dport, c.dport);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "base/clock.h"
-#include "entries/log_entry.h"
 #include "test_support.h"
 
 namespace tnwk {
@@ -12,12 +11,11 @@ namespace {
 using testing::LocalSeconds;
 using testing::ScopedTimeZone;
 
-// The time set_syslog_time gives for a timestamp read at `now`.
+// The time the date builder gives for a timestamp read at `now`.
 int64_t LoggedAt(int64_t now, const char* month, int day, int hour, int minute,
                  int second) {
   FixedClock clock(now);
-  LogEntry entry;
-  return set_syslog_time(entry, clock, month, day, hour, minute, second);
+  return SyslogTime(clock, MonthNumber(month), day, hour, minute, second);
 }
 
 TEST(SyslogTime, TimestampEarlierThisYearStaysInThisYear) {
@@ -79,14 +77,6 @@ TEST(SyslogTime, UnknownMonthIsJanuary) {
             LocalSeconds(2026, 1, 2, 0, 0, 0));
   EXPECT_EQ(MonthNumber("December"), 11);
   EXPECT_EQ(MonthNumber("Foo"), 0);
-}
-
-TEST(SyslogTime, SetsTheEntrysTime) {
-  ScopedTimeZone tz("UTC");
-  FixedClock clock(LocalSeconds(2026, 12, 8, 12, 0, 0));
-  LogEntry entry;
-  set_syslog_time(entry, clock, "Jun", 1, 2, 3, 4);
-  EXPECT_EQ(entry.local_time, LocalSeconds(2026, 6, 1, 2, 3, 4));
 }
 
 }  // namespace
