@@ -68,7 +68,7 @@ struct SelectionCriterion {
 };
 
 // The whole report definition apart from the options: the column, sort and
-// criteria lists with their counters, the aggregate limits, the
+// criteria lists, the count of sort lines, the aggregate limits, the
 // column-selected flags and the OR of the ip_df / ip_mf values. Built once
 // by the definition reader, read-only afterwards.
 struct ReportDefinition {
@@ -78,9 +78,7 @@ struct ReportDefinition {
   size_t ordered_columns = 0;
   std::vector<SortField> sort_fields;        // from the head
   std::vector<SelectionCriterion> criteria;  // newest first
-  uint32_t column_count = 0;
-  uint32_t sort_count = 0;
-  uint32_t criteria_count = 0;
+  uint32_t sort_count = 0;  // sort lines read, repeats of a field included
   uint32_t aggregate_criteria_count = 0;
 
   // Aggregate limits; 0 = no limit. Times are seconds since the epoch.

@@ -29,27 +29,21 @@ void add_column(DefinitionContext& context, std::string_view key,
   }
   context.options.cache_flags |= keyword->cache_bits;
   context.options.location_flags |= keyword->location_bits;
-  ++definition.column_count;
 
-  std::vector<ReportColumn>& columns = definition.columns;
-  if (!diag.At(6)) {
-    // Inserting in place costs a walk and a move of the list per line,
-    // quadratic in the number of columns; appending and ordering once at
-    // the end gives the same list.
-    const int32_t position = column.position;
-    columns.push_back(std::move(column));
-    diag.Log(4, "Added column %s at position %i\n", key_text.c_str(), position);
-    return;
-  }
-  order_columns(definition);
+  // Inserting in place would cost a walk and a move of the list per line,
+  // quadratic in the number of columns; appending and ordering once at the
+  // end gives the same list. The trace of verbosity 6 names the neighbours
+  // the column goes between, so it walks the list ordered as it stands;
+  // order_columns leaves the ordered part alone when it is called again.
   const int32_t position = column.position;
-  const size_t at = TracedPlace(
-      diag, columns, "column", column.name.c_str(), position,
-      [&](const ReportColumn& item) { return item.position >= position; },
-      [](const ReportColumn&, const ReportColumn&) { return false; }, '>');
-  columns.insert(columns.begin() + static_cast<std::ptrdiff_t>(at),
-                 std::move(column));
-  definition.ordered_columns = columns.size();
+  if (diag.At(6)) {
+    order_columns(definition);
+    TracedPlace(
+        diag, definition.columns, "column", column.name.c_str(), position,
+        [&](const ReportColumn& item) { return item.position >= position; },
+        [](const ReportColumn&, const ReportColumn&) { return false; }, '>');
+  }
+  definition.columns.push_back(std::move(column));
   diag.Log(4, "Added column %s at position %i\n", key_text.c_str(), position);
 }
 

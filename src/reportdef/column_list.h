@@ -11,9 +11,9 @@ namespace tnwk {
 // "c_" line) to context.definition.columns, before the first column whose
 // position is greater or equal, so that of equal positions the later line
 // comes first. The column is appended and takes its place when
-// order_columns runs, except at verbosity 6, whose trace walks the list as
-// it stands. Sets the keyword's column-selected flag, ORs its cache and
-// location bits into the options and counts the column. An unknown key is
+// order_columns runs; at verbosity 6 the trace shows the walk to that place.
+// Sets the keyword's column-selected flag, ORs its cache and
+// location bits into the options. An unknown key is
 // skipped ("Skipping unrecognized column: %s\n", verbosity 3), a keyword
 // that is no column too ("ignoring key = %s\n", verbosity 5).
 void add_column(DefinitionContext& context, std::string_view key,

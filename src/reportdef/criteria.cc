@@ -348,11 +348,9 @@ void add_criterion(DefinitionContext& context, std::string_view key,
   }
   std::vector<SelectionCriterion>& list = definition.criteria;
   if (!merged) {
-    ++definition.criteria_count;
     list.insert(list.begin(), std::move(criterion));
   }
   for (SelectionCriterion& item : items) {
-    ++definition.criteria_count;
     list.insert(list.begin(), std::move(item));
   }
 }

@@ -21,7 +21,8 @@ void DumpTimeLimit(const char* name, uint64_t value, const Diagnostics& diag,
 
 void WriteDefinitionDump(const ReportDefinition& definition,
                          const Diagnostics& diag, const Clock& clock) {
-  diag.Log(1, "Number of columns: %u\n", definition.column_count);
+  diag.Log(1, "Number of columns: %u\n",
+           static_cast<unsigned>(definition.columns.size()));
   if (diag.At(2)) {
     for (const ReportColumn& column : definition.columns) {
       diag.Log(2, "COLUMNS: Key: %s; Field %i; Position: %i\n",
@@ -29,7 +30,8 @@ void WriteDefinitionDump(const ReportDefinition& definition,
     }
   }
 
-  diag.Log(1, "Number of criteria: %u\n", definition.criteria_count);
+  diag.Log(1, "Number of criteria: %u\n",
+           static_cast<unsigned>(definition.criteria.size()));
   if (diag.At(2)) {
     for (const SelectionCriterion& c : definition.criteria) {
       diag.Log(2,

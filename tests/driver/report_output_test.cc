@@ -32,7 +32,6 @@ ReportDefinition Columns(std::initializer_list<const char*> names) {
       definition.column_selected[keyword->column_id] = 1;
     }
   }
-  definition.column_count = static_cast<uint32_t>(definition.columns.size());
   return definition;
 }
 

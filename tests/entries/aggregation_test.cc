@@ -72,6 +72,10 @@ TEST_F(AggregationTest, HugeCountsMakeAsManyRowsAsPackets) {
   Run(ReportDefinition(), kHugeCounts);
   EXPECT_EQ(rows_.row_count(), 0x100000002ULL + 0xFFFFFFFFULL);
   EXPECT_EQ(counters_.total_matched, 0x100000002ULL + 0xFFFFFFFFULL - 2);
+  // Past 2^64 rows the count stays at its largest value; it used to wrap.
+  Run(ReportDefinition(),
+      {WithCount(MakeEntry(), UINT64_MAX), WithCount(MakeEntry(), 3)});
+  EXPECT_EQ(rows_.row_count(), UINT64_MAX);
 }
 
 TEST_F(AggregationTest, HugeCountsSumWhenSummarizedAndSaturate) {

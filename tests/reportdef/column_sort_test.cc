@@ -87,7 +87,7 @@ TEST_F(ColumnListTest, KeysThatAreNoColumnsAreSkipped) {
   SetVerbosity(5);
   Lines({"c_icmp_type=3", "c_ICMPTYPE=1"});
   EXPECT_TRUE(definition_.columns.empty());
-  EXPECT_EQ(definition_.column_count, 0u);
+  EXPECT_EQ(definition_.columns.size(), 0u);
   EXPECT_EQ(Messages(),
             "ignoring key = icmp_type\n"
             "Skipping unrecognized column: ICMPTYPE\n");
@@ -100,7 +100,7 @@ TEST_F(ColumnListTest, ColumnsSetTheirFlags) {
   EXPECT_TRUE(definition_.IsColumnSelected(kColumnSrcHost));
   EXPECT_FALSE(definition_.IsColumnSelected(kColumnId));
   EXPECT_FALSE(definition_.IsColumnSelected(kColumnDstHost));
-  EXPECT_EQ(definition_.column_count, 5u);
+  EXPECT_EQ(definition_.columns.size(), 5u);
 }
 
 TEST_F(ColumnListTest, InsertionIsTracedAtSix) {

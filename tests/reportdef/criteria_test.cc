@@ -71,7 +71,7 @@ TEST_F(CriteriaTest, UnconvertibleAddressesKeepTheDefaultAndEndTheList) {
 TEST_F(CriteriaTest, NumberListsBecomeOneCriterionPerItem) {
   Line("w_tcp_dport=21,23,1024:2048");
   ASSERT_EQ(definition_.criteria.size(), 3u);
-  EXPECT_EQ(definition_.criteria_count, 3u);
+  EXPECT_EQ(definition_.criteria.size(), 3u);
   // Newest first: the list's items are in reverse order.
   EXPECT_EQ(At(0).value, 1024u);
   EXPECT_EQ(At(0).max_value, 2048u);
@@ -119,7 +119,7 @@ TEST_F(CriteriaTest, BadPatternsAddNothing) {
   SetVerbosity(4);
   Line("w_oob_prefix=(");
   EXPECT_TRUE(definition_.criteria.empty());
-  EXPECT_EQ(definition_.criteria_count, 0u);
+  EXPECT_EQ(definition_.criteria.size(), 0u);
   EXPECT_EQ(Messages().rfind("Error in regular expression \"(\" for key "
                              "oob_prefix, skipping:\n  ",
                              0),
@@ -203,7 +203,7 @@ TEST_F(CriteriaTest, InvertBeforeValueIsFilledByTheValueLine) {
   EXPECT_EQ(c.svalue.view(), "^eth0$");
   EXPECT_EQ(c.regex.Execute("eth0"), 0);
   EXPECT_NE(c.regex.Execute("eth1"), 0);
-  EXPECT_EQ(definition_.criteria_count, 1u);
+  EXPECT_EQ(definition_.criteria.size(), 1u);
 }
 
 TEST_F(CriteriaTest, ValueLinesMergeEveryValueField) {

@@ -97,7 +97,7 @@ TEST_F(DefinitionReaderTest, LongLinesArriveInPiecesWithTheirOwnNumbers) {
   ASSERT_EQ(ReadFile(line + "c_ip_saddr=2\n"), 0);
   EXPECT_EQ(ColumnNames(),
             (std::vector<std::string>{"count", "ip_saddr", "sname"}));
-  EXPECT_EQ(definition_.column_count, 3u);
+  EXPECT_EQ(definition_.columns.size(), 3u);
 }
 
 TEST_F(DefinitionReaderTest, EveryKindOfBadLineIsSkippedWithItsMessage) {

