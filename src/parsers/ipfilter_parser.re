@@ -10,8 +10,9 @@
 // packet line is accepted when the fields its protocol needs were all seen.
 // Unrecognized tokens are reported from verbosity 4.
 //
-// Rules are listed in priority order; the longest match wins and a tie goes
-// to the earlier rule. There are no start conditions, so every rule is in
+// Rules are listed in priority order (Scan takes the rule blocks in the
+// order they are written); the longest match wins and a tie goes to the
+// earlier rule. There are no start conditions, so every rule is in
 // the one automaton except the inner packet of an ICMP error ("for <source>
 // - <destination> PR <word> len <n> <n>"), which is matched on its own:
 // at its start only the word "for" matches, and the inner packet is always
@@ -274,6 +275,127 @@ void IpfilterParser::ResolveService(uint32_t port_bit) {
   parse_status_ |= port_bit;
 }
 
+// The syslog header, the daemon's tag and time stamp, the interface and rule.
+/*!rules:re2c:ipfilter_header
+  !use:syslog_header;
+  "ipmon[" NUM "]:" { continue; }
+  "[ID " NUM " " WORD* "]" { continue; }
+  // The daemon's own time stamp; the syslog one is the entry's time.
+  [0-9]{2} ":" [0-9]{2} ":" [0-9]{2} "." [0-9]{6} { continue; }
+
+  IFACE RULE {
+    ReadRule(token, YYCURSOR, false);
+    continue;
+  }
+  NUM "x " IFACE RULE {
+    ReadRule(token, YYCURSOR, true);
+    continue;
+  }
+*/
+
+// The addresses and ports, the protocol, the lengths, fragment and ICMP.
+/*!rules:re2c:ipfilter_packet
+  ENDPOINT {
+    ReadEndpoint(true, token, YYCURSOR);
+    continue;
+  }
+  " -> " ENDPOINT {
+    ReadEndpoint(false, token + 4, YYCURSOR);
+    continue;
+  }
+
+  "PR " [-0-9a-z]+ {
+    ReadProtocol(text() + 3);
+    continue;
+  }
+  // "len <header length> <total length>", the second possibly in
+  // parentheses.
+  "len " LENGTHS {
+    const char* p = text() + 4;
+    unsigned header = 0;
+    unsigned total = 0;
+    ScanUnsigned(&p, &header);
+    while (*p == ' ' || *p == '(') ++p;
+    ScanUnsigned(&p, &total);
+    e.ip_ihl = static_cast<uint8_t>(header);
+    e.ip_totlen = static_cast<uint16_t>(total);
+    continue;
+  }
+  // "frag [+|-]<length>@<offset>": + more fragments follow, - do not
+  // fragment.
+  "frag " [-+]? NUM "@" NUM {
+    const char* t = text();
+    if (t[5] == '+') e.ip_fragoff |= 0x2000;
+    if (t[5] == '-') e.ip_fragoff |= 0x4000;
+    e.ip_fragoff |=
+        static_cast<uint16_t>(CheckedAtoi(std::strchr(t, '@') + 1));
+    continue;
+  }
+  "icmp" "v6"? " " NUM "/" NUM {
+    const char* p = std::strchr(text(), ' ');
+    unsigned type = 0;
+    unsigned code = 0;
+    ScanUnsigned(&p, &type);
+    ++p;
+    ScanUnsigned(&p, &code);
+    e.icmp_type = static_cast<uint8_t>(type);
+    e.icmp_code = static_cast<uint8_t>(code);
+    parse_status_ |= kIcmpType;
+    continue;
+  }
+  "icmp" "v6"? " " [-0-9A-Z_a-z]* "/" [-0-9A-Z_a-z]* {
+    if (lookup_icmp_names(text(), e, diag()) == 0) {
+      parse_status_ |= kIcmpType;
+    }
+    continue;
+  }
+*/
+
+// The TCP fields, the trailing words, and the daemon's other messages.
+/*!rules:re2c:ipfilter_trailer
+  "-" [AFPRSU]+ {
+    for (const unsigned char* c = token + 1; c < YYCURSOR; ++c) {
+      e.tcp_flags |= TcpFlagOfLetter(*c);
+    }
+    continue;
+  }
+  // Sequence number, acknowledgement number, window.
+  NUM " " NUM " " NUM {
+    const char* p = text();
+    unsigned seq = 0;
+    unsigned ack = 0;
+    unsigned window = 0;
+    ScanUnsigned(&p, &seq);
+    ScanUnsigned(&p, &ack);
+    ScanUnsigned(&p, &window);
+    e.tcp_seq = seq;
+    e.tcp_ackseq = ack;
+    e.tcp_window = static_cast<uint16_t>(window);
+    continue;
+  }
+  "K-S" | "K-F" { continue; }
+  "IN" {
+    e.oob_in.Set(e.interface.view());
+    continue;
+  }
+  "OUT" {
+    e.oob_out.Set(e.interface.view());
+    continue;
+  }
+  "log-tag " NUM {
+    Append(e.oob_prefix, View(token + 7, YYCURSOR));
+    continue;
+  }
+  "low-ttl" | "mbcast" | "broadcast" { continue; }
+
+  // The daemon's other messages: a hex dump of a packet, an error.
+  [0-9a-f]{2} " " [\x20-\x7e]+
+  | "ioctl(" [A-Z_]+ "): " [\x20-\x7e]+ {
+    parse_status_ |= kNotPacket;
+    continue;
+  }
+*/
+
 void IpfilterParser::Scan(const unsigned char* YYCURSOR) {
   const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
@@ -281,119 +403,9 @@ void IpfilterParser::Scan(const unsigned char* YYCURSOR) {
     // The token as a terminated string, for the conversions.
     auto text = [&] { return TokenText(token, YYCURSOR); };
     /*!re2c
-
-      !use:syslog_header;
-      "ipmon[" NUM "]:" { continue; }
-      "[ID " NUM " " WORD* "]" { continue; }
-      // The daemon's own time stamp; the syslog one is the entry's time.
-      [0-9]{2} ":" [0-9]{2} ":" [0-9]{2} "." [0-9]{6} { continue; }
-
-      IFACE RULE {
-        ReadRule(token, YYCURSOR, false);
-        continue;
-      }
-      NUM "x " IFACE RULE {
-        ReadRule(token, YYCURSOR, true);
-        continue;
-      }
-
-      ENDPOINT {
-        ReadEndpoint(true, token, YYCURSOR);
-        continue;
-      }
-      " -> " ENDPOINT {
-        ReadEndpoint(false, token + 4, YYCURSOR);
-        continue;
-      }
-
-      "PR " [-0-9a-z]+ {
-        ReadProtocol(text() + 3);
-        continue;
-      }
-      // "len <header length> <total length>", the second possibly in
-      // parentheses.
-      "len " LENGTHS {
-        const char* p = text() + 4;
-        unsigned header = 0;
-        unsigned total = 0;
-        ScanUnsigned(&p, &header);
-        while (*p == ' ' || *p == '(') ++p;
-        ScanUnsigned(&p, &total);
-        e.ip_ihl = static_cast<uint8_t>(header);
-        e.ip_totlen = static_cast<uint16_t>(total);
-        continue;
-      }
-      // "frag [+|-]<length>@<offset>": + more fragments follow, - do not
-      // fragment.
-      "frag " [-+]? NUM "@" NUM {
-        const char* t = text();
-        if (t[5] == '+') e.ip_fragoff |= 0x2000;
-        if (t[5] == '-') e.ip_fragoff |= 0x4000;
-        e.ip_fragoff |=
-            static_cast<uint16_t>(CheckedAtoi(std::strchr(t, '@') + 1));
-        continue;
-      }
-      "icmp" "v6"? " " NUM "/" NUM {
-        const char* p = std::strchr(text(), ' ');
-        unsigned type = 0;
-        unsigned code = 0;
-        ScanUnsigned(&p, &type);
-        ++p;
-        ScanUnsigned(&p, &code);
-        e.icmp_type = static_cast<uint8_t>(type);
-        e.icmp_code = static_cast<uint8_t>(code);
-        parse_status_ |= kIcmpType;
-        continue;
-      }
-      "icmp" "v6"? " " [-0-9A-Z_a-z]* "/" [-0-9A-Z_a-z]* {
-        if (lookup_icmp_names(text(), e, diag()) == 0) {
-          parse_status_ |= kIcmpType;
-        }
-        continue;
-      }
-
-      "-" [AFPRSU]+ {
-        for (const unsigned char* c = token + 1; c < YYCURSOR; ++c) {
-          e.tcp_flags |= TcpFlagOfLetter(*c);
-        }
-        continue;
-      }
-      // Sequence number, acknowledgement number, window.
-      NUM " " NUM " " NUM {
-        const char* p = text();
-        unsigned seq = 0;
-        unsigned ack = 0;
-        unsigned window = 0;
-        ScanUnsigned(&p, &seq);
-        ScanUnsigned(&p, &ack);
-        ScanUnsigned(&p, &window);
-        e.tcp_seq = seq;
-        e.tcp_ackseq = ack;
-        e.tcp_window = static_cast<uint16_t>(window);
-        continue;
-      }
-      "K-S" | "K-F" { continue; }
-      "IN" {
-        e.oob_in.Set(e.interface.view());
-        continue;
-      }
-      "OUT" {
-        e.oob_out.Set(e.interface.view());
-        continue;
-      }
-      "log-tag " NUM {
-        Append(e.oob_prefix, View(token + 7, YYCURSOR));
-        continue;
-      }
-      "low-ttl" | "mbcast" | "broadcast" { continue; }
-
-      // The daemon's other messages: a hex dump of a packet, an error.
-      [0-9a-f]{2} " " [\x20-\x7e]+
-      | "ioctl(" [A-Z_]+ "): " [\x20-\x7e]+ {
-        parse_status_ |= kNotPacket;
-        continue;
-      }
-
+      !use:ipfilter_header;
+      !use:ipfilter_packet;
+      !use:ipfilter_trailer;
       !use:catch_all;
     */
   }

@@ -2,8 +2,9 @@
 // copied into token_, so a conversion never reads past its token (SPT=123456
 // is the port 12345 followed by a stray digit, not the port 123456).
 //
-// Rules are listed in priority order; the longest match wins and a tie goes
-// to the earlier rule. Almost every rule is active in every start condition,
+// Rules are listed in priority order (Scan takes the rule blocks in the
+// order they are written); the longest match wins and a tie goes to the
+// earlier rule. Almost every rule is active in every start condition,
 // so they form one automaton. The few that are not are decided from the
 // condition:
 //   - LEN= and ID= match the same text everywhere; the action asks whether
@@ -229,6 +230,290 @@ const unsigned char* NetfilterParser::AfterUnknownCharacter(
   return MatchInnerPacket(begin);
 }
 
+// The syslog date and host, and the kernel tag that ends the header.
+/*!rules:re2c:netfilter_header
+  // Timestamps. A kernel tag right after a host-less date is part of
+  // the date token and starts the fields.
+  DATE " " ("klogd:" | "kernel:" | "[kernel]") {
+    condition_ = NetfilterCondition::AFTER_TAG;
+    ReadSyslogDate(token, YYCURSOR, false);
+    continue;
+  }
+  DATE " " HOST {
+    ReadSyslogDate(token, YYCURSOR, true);
+    continue;
+  }
+  DATE {
+    ReadSyslogDate(token, YYCURSOR, false);
+    continue;
+  }
+  // A leading year is skipped; the date builder infers it.
+  YEAR " " DATE " " HOST {
+    ReadSyslogDate(token + 5, YYCURSOR, true);
+    continue;
+  }
+  YEAR " " DATE {
+    ReadSyslogDate(token + 5, YYCURSOR, false);
+    continue;
+  }
+  DASHED_TIME " " HOST {
+    ReadCalendarTime(token, YYCURSOR);
+    continue;
+  }
+  ISO_TIME " " HOST {
+    ReadCalendarTime(token, YYCURSOR);
+    continue;
+  }
+
+  // Kernel tags, with or without the uptime stamp.
+  " " ("klogd" | "kernel") ": [" " "* [0-9]+ "." [0-9]+ "]"
+  | " " ("klogd" | "kernel") ":" | " [kernel]" {
+    // The tag starts with a blank, so the log prefix may outrun it.
+    if (const unsigned char* end = AfterBlanks(token, YYCURSOR)) {
+      YYCURSOR = end;
+      continue;
+    }
+    condition_ = NetfilterCondition::AFTER_TAG;
+    continue;
+  }
+*/
+
+// The interfaces and the link layer: IN=, OUT=, MAC= and the tunnel.
+/*!rules:re2c:netfilter_link
+  "IN=" IFNAME {
+    condition_ = NetfilterCondition::IP_HEADER;
+    e.oob_prefix.Set("-");
+    e.oob_in.Set(view().substr(3));
+    e.interface.Set(view().substr(3));
+    parse_status_ |= kNetfilterIn;
+    continue;
+  }
+  "OUT=" IFNAME {
+    e.oob_out.Set(view().substr(4));
+    continue;
+  }
+  "PHYSIN=" IFNAME {
+    continue;
+  }
+  "PHYSOUT=" IFNAME {
+    continue;
+  }
+  "MAC=" (HEX2 (":" HEX2){13,})? {
+    e.raw_mac.Set(view().substr(4));
+    continue;
+  }
+  "MACSRC=" HEX2 (":" HEX2){5} {
+    e.mac_saddr_str.Set(view().substr(7));
+    continue;
+  }
+  "MACDST=" HEX2 (":" HEX2){5} {
+    e.mac_daddr_str.Set(view().substr(7));
+    continue;
+  }
+  "MACPROTO=" [0-9A-Fa-f]+ {
+    e.oob_protocol =
+        static_cast<uint16_t>(CheckedStrtoul(view().substr(9), 16));
+    continue;
+  }
+  "TUNNEL=" IPV4 "->" IPV4 {
+    continue;
+  }
+*/
+
+// The addresses and the IP header fields.
+/*!rules:re2c:netfilter_ip
+  // Addresses. The family of the line is the one of its SRC=.
+  "SRC=" IPV4 {
+    if (ReadAddress(kFamilyIpv4, text() + 4, &e.ip_saddr, kNetfilterSrc)) {
+      e.oob_family = kFamilyIpv4;
+    }
+    continue;
+  }
+  "DST=" IPV4 {
+    ReadAddress(kFamilyIpv4, text() + 4, &e.ip_daddr, kNetfilterDst);
+    continue;
+  }
+  "SRC=" IPV6 {
+    if (ReadAddress(kFamilyIpv6, text() + 4, &e.ip_saddr, kNetfilterSrc)) {
+      e.oob_family = kFamilyIpv6;
+    }
+    continue;
+  }
+  "DST=" IPV6 {
+    ReadAddress(kFamilyIpv6, text() + 4, &e.ip_daddr, kNetfilterDst);
+    continue;
+  }
+
+  // In the IP header LEN= is the packet's length; elsewhere it belongs
+  // to the transport header.
+  "LEN=" NUM {
+    if (condition_ != NetfilterCondition::IP_HEADER) {
+      e.udp_len = static_cast<uint16_t>(CheckedAtol(view().substr(4)));
+      continue;
+    }
+    const unsigned long length = CheckedStrtoul(view().substr(4), 0);
+    if (e.oob_family == kFamilyIpv4) {
+      e.ip_totlen = static_cast<uint16_t>(length);
+    } else {
+      e.ip6_payloadlen = static_cast<uint16_t>(length);
+    }
+    continue;
+  }
+  "TOS=" HEXNUM {
+    e.ip_tos |= static_cast<uint8_t>(CheckedStrtol(view().substr(4), 0));
+    continue;
+  }
+  "PREC=" HEXNUM {
+    e.ip_tos |= static_cast<uint8_t>(CheckedStrtol(view().substr(5), 0));
+    continue;
+  }
+  "TTL=" NUM {
+    e.ip_ttl = static_cast<uint8_t>(CheckedAtoi(view().substr(4)));
+    continue;
+  }
+  // ID= likewise: the IP header's, or the ICMP echo's.
+  "ID=" NUM {
+    if (condition_ == NetfilterCondition::IP_HEADER) {
+      e.ip_id = static_cast<uint16_t>(CheckedStrtoul(view().substr(3), 0));
+    } else {
+      e.icmp_echoid = static_cast<uint16_t>(CheckedAtoi(view().substr(3)));
+    }
+    continue;
+  }
+  "CE" { continue; }
+  "DF" {
+    e.ip_fragoff |= 0x4000;
+    continue;
+  }
+  "MF" {
+    e.ip_fragoff |= 0x2000;
+    continue;
+  }
+  "FRAG:" NUM {
+    e.ip_fragoff |= static_cast<uint16_t>(CheckedAtoi(view().substr(5)));
+    continue;
+  }
+  "PROTO=" (NUM | "TCP" | "UDP" | "UDPLITE" | "ICMP" | "ICMPv6" | "AH"
+            | "ESP") {
+    condition_ = NetfilterCondition::TRANSPORT;
+    ReadProtocol(text() + 6);
+    continue;
+  }
+  "INCOMPLETE [" NUM " bytes]" {
+    continue;
+  }
+*/
+
+// The transport header: ICMP type and code, TCP and UDP fields, SPI.
+/*!rules:re2c:netfilter_transport
+  "TYPE=" NUM {
+    e.icmp_type = static_cast<uint8_t>(CheckedAtoi(view().substr(5)));
+    parse_status_ |= kNetfilterType;
+    continue;
+  }
+  "CODE=" NUM {
+    condition_ = NetfilterCondition::ICMP_INNER;
+    e.icmp_code = static_cast<uint8_t>(CheckedAtoi(view().substr(5)));
+    continue;
+  }
+  "SEQ=" NUM {
+    const unsigned long seq = CheckedStrtoul(view().substr(4), 0);
+    if (e.ip_protocol == kProtocolTcp) {
+      e.tcp_seq = static_cast<uint32_t>(seq);
+    } else {
+      e.icmp_echoseq = static_cast<uint16_t>(seq);
+    }
+    continue;
+  }
+  "ACK=" NUM {
+    e.tcp_ackseq =
+        static_cast<uint32_t>(CheckedStrtoul(view().substr(4), 0));
+    continue;
+  }
+  "SPT=" [0-9]{1,5} {
+    e.sport = static_cast<uint32_t>(CheckedAtol(view().substr(4)));
+    parse_status_ |= kNetfilterSpt;
+    continue;
+  }
+  "DPT=" [0-9]{1,5} {
+    e.dport = static_cast<uint32_t>(CheckedAtol(view().substr(4)));
+    parse_status_ |= kNetfilterDpt;
+    continue;
+  }
+  "WINDOW=" NUM {
+    e.tcp_window = static_cast<uint16_t>(CheckedAtol(view().substr(7)));
+    continue;
+  }
+  "RES=" HEXNUM {
+    continue;
+  }
+  "URGP=" NUM {
+    e.tcp_urgp = static_cast<uint16_t>(CheckedAtol(view().substr(5)));
+    continue;
+  }
+  !use:tcp_flag_words;
+  "ECE" { continue; }
+  "CWR" { continue; }
+  "OPT (" [0-9A-Fa-f]+ ")" {
+    continue;
+  }
+  "OPT (TRUNCATED)" {
+    continue;
+  }
+  "SPI=" HEXNUM {
+    e.ahesp_spi =
+        static_cast<uint32_t>(CheckedStrtoul(view().substr(4), 0));
+    continue;
+  }
+*/
+
+// ICMP error details, IPv6 header fields, the mark, owner and truncation.
+/*!rules:re2c:netfilter_trailer
+  "GATEWAY=" IPV4 {
+    uint8_t unused_v6[16];
+    parse_ip_address(kFamilyIpv4, text() + 8, &e.icmp_gateway, unused_v6,
+                     nullptr, diag());
+    continue;
+  }
+  "MTU=" NUM {
+    e.icmp_fragmtu = static_cast<uint16_t>(CheckedAtoi(view().substr(4)));
+    continue;
+  }
+  "TC=" NUM {
+    e.ip_tos |= static_cast<uint8_t>(CheckedStrtol(view().substr(3), 0));
+    continue;
+  }
+  "HOPLIMIT=" NUM {
+    e.ip_ttl = static_cast<uint8_t>(CheckedAtoi(view().substr(9)));
+    continue;
+  }
+  "FLOWLBL=" NUM {
+    e.ip6_flowlabel =
+        static_cast<uint32_t>(CheckedStrtoul(view().substr(8), 0));
+    continue;
+  }
+  "PARAMETER=" NUM {
+    continue;
+  }
+  "POINTER=" [0-9A-Fa-f]{8} {
+    continue;
+  }
+  "MARK=" HEXNUM {
+    e.oob_mark =
+        static_cast<uint32_t>(CheckedStrtoul(view().substr(5), 16));
+    continue;
+  }
+  "UID=" NUM {
+    continue;
+  }
+  "GID=" NUM {
+    continue;
+  }
+  "TRUNCATED" {
+    continue;
+  }
+*/
+
 void NetfilterParser::Scan(const unsigned char* YYCURSOR) {
   const unsigned char* YYMARKER = YYCURSOR;
   LogEntry& e = entry();
@@ -238,277 +523,11 @@ void NetfilterParser::Scan(const unsigned char* YYCURSOR) {
     // The token as a view, for the bounded copies into text fields.
     auto view = [&] { return View(token, YYCURSOR); };
     /*!re2c
-
-      // Timestamps. A kernel tag right after a host-less date is part of
-      // the date token and starts the fields.
-      DATE " " ("klogd:" | "kernel:" | "[kernel]") {
-        condition_ = NetfilterCondition::AFTER_TAG;
-        ReadSyslogDate(token, YYCURSOR, false);
-        continue;
-      }
-      DATE " " HOST {
-        ReadSyslogDate(token, YYCURSOR, true);
-        continue;
-      }
-      DATE {
-        ReadSyslogDate(token, YYCURSOR, false);
-        continue;
-      }
-      // A leading year is skipped; the date builder infers it.
-      YEAR " " DATE " " HOST {
-        ReadSyslogDate(token + 5, YYCURSOR, true);
-        continue;
-      }
-      YEAR " " DATE {
-        ReadSyslogDate(token + 5, YYCURSOR, false);
-        continue;
-      }
-      DASHED_TIME " " HOST {
-        ReadCalendarTime(token, YYCURSOR);
-        continue;
-      }
-      ISO_TIME " " HOST {
-        ReadCalendarTime(token, YYCURSOR);
-        continue;
-      }
-
-      // Kernel tags, with or without the uptime stamp.
-      " " ("klogd" | "kernel") ": [" " "* [0-9]+ "." [0-9]+ "]"
-      | " " ("klogd" | "kernel") ":" | " [kernel]" {
-        // The tag starts with a blank, so the log prefix may outrun it.
-        if (const unsigned char* end = AfterBlanks(token, YYCURSOR)) {
-          YYCURSOR = end;
-          continue;
-        }
-        condition_ = NetfilterCondition::AFTER_TAG;
-        continue;
-      }
-
-      // Interfaces and link layer.
-      "IN=" IFNAME {
-        condition_ = NetfilterCondition::IP_HEADER;
-        e.oob_prefix.Set("-");
-        e.oob_in.Set(view().substr(3));
-        e.interface.Set(view().substr(3));
-        parse_status_ |= kNetfilterIn;
-        continue;
-      }
-      "OUT=" IFNAME {
-        e.oob_out.Set(view().substr(4));
-        continue;
-      }
-      "PHYSIN=" IFNAME {
-        continue;
-      }
-      "PHYSOUT=" IFNAME {
-        continue;
-      }
-      "MAC=" (HEX2 (":" HEX2){13,})? {
-        e.raw_mac.Set(view().substr(4));
-        continue;
-      }
-      "MACSRC=" HEX2 (":" HEX2){5} {
-        e.mac_saddr_str.Set(view().substr(7));
-        continue;
-      }
-      "MACDST=" HEX2 (":" HEX2){5} {
-        e.mac_daddr_str.Set(view().substr(7));
-        continue;
-      }
-      "MACPROTO=" [0-9A-Fa-f]+ {
-        e.oob_protocol =
-            static_cast<uint16_t>(CheckedStrtoul(view().substr(9), 16));
-        continue;
-      }
-      "TUNNEL=" IPV4 "->" IPV4 {
-        continue;
-      }
-
-      // Addresses. The family of the line is the one of its SRC=.
-      "SRC=" IPV4 {
-        if (ReadAddress(kFamilyIpv4, text() + 4, &e.ip_saddr, kNetfilterSrc)) {
-          e.oob_family = kFamilyIpv4;
-        }
-        continue;
-      }
-      "DST=" IPV4 {
-        ReadAddress(kFamilyIpv4, text() + 4, &e.ip_daddr, kNetfilterDst);
-        continue;
-      }
-      "SRC=" IPV6 {
-        if (ReadAddress(kFamilyIpv6, text() + 4, &e.ip_saddr, kNetfilterSrc)) {
-          e.oob_family = kFamilyIpv6;
-        }
-        continue;
-      }
-      "DST=" IPV6 {
-        ReadAddress(kFamilyIpv6, text() + 4, &e.ip_daddr, kNetfilterDst);
-        continue;
-      }
-
-      // IP header.
-      // In the IP header LEN= is the packet's length; elsewhere it belongs
-      // to the transport header.
-      "LEN=" NUM {
-        if (condition_ != NetfilterCondition::IP_HEADER) {
-          e.udp_len = static_cast<uint16_t>(CheckedAtol(view().substr(4)));
-          continue;
-        }
-        const unsigned long length = CheckedStrtoul(view().substr(4), 0);
-        if (e.oob_family == kFamilyIpv4) {
-          e.ip_totlen = static_cast<uint16_t>(length);
-        } else {
-          e.ip6_payloadlen = static_cast<uint16_t>(length);
-        }
-        continue;
-      }
-      "TOS=" HEXNUM {
-        e.ip_tos |= static_cast<uint8_t>(CheckedStrtol(view().substr(4), 0));
-        continue;
-      }
-      "PREC=" HEXNUM {
-        e.ip_tos |= static_cast<uint8_t>(CheckedStrtol(view().substr(5), 0));
-        continue;
-      }
-      "TTL=" NUM {
-        e.ip_ttl = static_cast<uint8_t>(CheckedAtoi(view().substr(4)));
-        continue;
-      }
-      // ID= likewise: the IP header's, or the ICMP echo's.
-      "ID=" NUM {
-        if (condition_ == NetfilterCondition::IP_HEADER) {
-          e.ip_id = static_cast<uint16_t>(CheckedStrtoul(view().substr(3), 0));
-        } else {
-          e.icmp_echoid = static_cast<uint16_t>(CheckedAtoi(view().substr(3)));
-        }
-        continue;
-      }
-      "CE" { continue; }
-      "DF" {
-        e.ip_fragoff |= 0x4000;
-        continue;
-      }
-      "MF" {
-        e.ip_fragoff |= 0x2000;
-        continue;
-      }
-      "FRAG:" NUM {
-        e.ip_fragoff |= static_cast<uint16_t>(CheckedAtoi(view().substr(5)));
-        continue;
-      }
-      "PROTO=" (NUM | "TCP" | "UDP" | "UDPLITE" | "ICMP" | "ICMPv6" | "AH"
-                | "ESP") {
-        condition_ = NetfilterCondition::TRANSPORT;
-        ReadProtocol(text() + 6);
-        continue;
-      }
-      "INCOMPLETE [" NUM " bytes]" {
-        continue;
-      }
-
-      // Transport header.
-      "TYPE=" NUM {
-        e.icmp_type = static_cast<uint8_t>(CheckedAtoi(view().substr(5)));
-        parse_status_ |= kNetfilterType;
-        continue;
-      }
-      "CODE=" NUM {
-        condition_ = NetfilterCondition::ICMP_INNER;
-        e.icmp_code = static_cast<uint8_t>(CheckedAtoi(view().substr(5)));
-        continue;
-      }
-      "SEQ=" NUM {
-        const unsigned long seq = CheckedStrtoul(view().substr(4), 0);
-        if (e.ip_protocol == kProtocolTcp) {
-          e.tcp_seq = static_cast<uint32_t>(seq);
-        } else {
-          e.icmp_echoseq = static_cast<uint16_t>(seq);
-        }
-        continue;
-      }
-      "ACK=" NUM {
-        e.tcp_ackseq =
-            static_cast<uint32_t>(CheckedStrtoul(view().substr(4), 0));
-        continue;
-      }
-      "SPT=" [0-9]{1,5} {
-        e.sport = static_cast<uint32_t>(CheckedAtol(view().substr(4)));
-        parse_status_ |= kNetfilterSpt;
-        continue;
-      }
-      "DPT=" [0-9]{1,5} {
-        e.dport = static_cast<uint32_t>(CheckedAtol(view().substr(4)));
-        parse_status_ |= kNetfilterDpt;
-        continue;
-      }
-      "WINDOW=" NUM {
-        e.tcp_window = static_cast<uint16_t>(CheckedAtol(view().substr(7)));
-        continue;
-      }
-      "RES=" HEXNUM {
-        continue;
-      }
-      "URGP=" NUM {
-        e.tcp_urgp = static_cast<uint16_t>(CheckedAtol(view().substr(5)));
-        continue;
-      }
-      !use:tcp_flag_words;
-      "ECE" { continue; }
-      "CWR" { continue; }
-      "OPT (" [0-9A-Fa-f]+ ")" {
-        continue;
-      }
-      "OPT (TRUNCATED)" {
-        continue;
-      }
-      "SPI=" HEXNUM {
-        e.ahesp_spi =
-            static_cast<uint32_t>(CheckedStrtoul(view().substr(4), 0));
-        continue;
-      }
-      "GATEWAY=" IPV4 {
-        uint8_t unused_v6[16];
-        parse_ip_address(kFamilyIpv4, text() + 8, &e.icmp_gateway, unused_v6,
-                         nullptr, diag());
-        continue;
-      }
-      "MTU=" NUM {
-        e.icmp_fragmtu = static_cast<uint16_t>(CheckedAtoi(view().substr(4)));
-        continue;
-      }
-      "TC=" NUM {
-        e.ip_tos |= static_cast<uint8_t>(CheckedStrtol(view().substr(3), 0));
-        continue;
-      }
-      "HOPLIMIT=" NUM {
-        e.ip_ttl = static_cast<uint8_t>(CheckedAtoi(view().substr(9)));
-        continue;
-      }
-      "FLOWLBL=" NUM {
-        e.ip6_flowlabel =
-            static_cast<uint32_t>(CheckedStrtoul(view().substr(8), 0));
-        continue;
-      }
-      "PARAMETER=" NUM {
-        continue;
-      }
-      "POINTER=" [0-9A-Fa-f]{8} {
-        continue;
-      }
-      "MARK=" HEXNUM {
-        e.oob_mark =
-            static_cast<uint32_t>(CheckedStrtoul(view().substr(5), 16));
-        continue;
-      }
-      "UID=" NUM {
-        continue;
-      }
-      "GID=" NUM {
-        continue;
-      }
-      "TRUNCATED" {
-        continue;
-      }
+      !use:netfilter_header;
+      !use:netfilter_link;
+      !use:netfilter_ip;
+      !use:netfilter_transport;
+      !use:netfilter_trailer;
       !use:catch_all;
     */
   }
