@@ -1,9 +1,7 @@
 #include "parsers/system_numbers.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
+#include "base/system_databases.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -11,26 +9,12 @@ namespace tnwk {
 
 int SystemNumbers::ProtocolNumber(const char* name) {
   if (const Answer* a = Find(name, kNoProtocol)) return a->number;
-  const protoent* entry = getprotobyname(name);
-  return Keep(name, kNoProtocol, entry != nullptr ? entry->p_proto : -1);
+  return Keep(name, kNoProtocol, LookUpProtocolNumber(name));
 }
 
 int SystemNumbers::ServicePort(const char* name, uint8_t protocol) {
   if (const Answer* a = Find(name, protocol)) return a->number;
-  // The service database files services under protocol names; a protocol
-  // without one is named by its number, as the report names it.
-  char number[4];
-  const char* protocol_text;
-  if (const protoent* p = getprotobynumber(protocol)) {
-    protocol_text = p->p_name;
-  } else {
-    std::snprintf(number, sizeof number, "%d", protocol);
-    protocol_text = number;
-  }
-  const servent* entry = getservbyname(name, protocol_text);
-  return Keep(
-      name, protocol,
-      entry != nullptr ? ntohs(static_cast<uint16_t>(entry->s_port)) : -1);
+  return Keep(name, protocol, LookUpServicePort(name, protocol));
 }
 
 const SystemNumbers::Answer* SystemNumbers::Find(const char* name,

@@ -1,12 +1,12 @@
 #include "reportdef/value_parsers.h"
 
-#include <netdb.h>
 #include <strings.h>
 
 #include <cstdlib>
 #include <cstring>
 
 #include "base/numbers.h"
+#include "base/system_databases.h"
 
 namespace tnwk {
 namespace {
@@ -137,8 +137,8 @@ int8_t parse_boolean_value(const char* text, int line_no,
 }
 
 int protocol_number(const char* text) {
-  const protoent* entry = getprotobyname(text);
-  return entry != nullptr ? entry->p_proto : 0;
+  const int number = LookUpProtocolNumber(text);
+  return number >= 0 ? number : 0;
 }
 
 std::string WithoutNewlines(std::string_view text) {

@@ -3,36 +3,21 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "base/address_family.h"
+#include "base/system_databases.h"
 
 namespace tnwk {
 
 std::string protocol_name(unsigned number) {
-  if (const protoent* entry = getprotobynumber(static_cast<int>(number))) {
-    return entry->p_name;
-  }
-  char text[4];
-  std::snprintf(text, sizeof text, "%d", static_cast<int>(number));
-  return text;
+  char digits[kProtocolDigitsSize];
+  return LookUpProtocolName(number, digits);
 }
 
 std::string service_name(uint16_t port, unsigned protocol) {
-  std::string proto = protocol_name(protocol);
-  if (const servent* entry = getservbyport(htons(port), proto.c_str())) {
-    return entry->s_name;
-  }
-  return "-";
-}
-
-int service_port(const char* name, unsigned protocol) {
-  std::string proto = protocol_name(protocol);
-  if (const servent* entry = getservbyname(name, proto.c_str())) {
-    return ntohs(static_cast<uint16_t>(entry->s_port));
-  }
-  return -1;
+  const char* name = LookUpServiceName(port, protocol);
+  return name != nullptr ? name : "-";
 }
 
 std::string reverse_host_name(const uint8_t* address, std::string_view kind,

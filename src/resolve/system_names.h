@@ -21,9 +21,6 @@ std::string protocol_name(unsigned number);
 // protocol_name text), or "-".
 std::string service_name(uint16_t port, unsigned protocol);
 
-// The port of service `name` under the protocol's name, or -1.
-int service_port(const char* name, unsigned protocol);
-
 // The host name of an address: 16 bytes as IPv6 when `kind` begins with
 // "bin" and `length` is 16, else the first 4 bytes as IPv4. "-" when the
 // resolver knows none. May block on the resolver.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/system_databases.h"
+
 namespace tnwk {
 namespace {
 
@@ -25,8 +27,10 @@ TEST(SystemNames, ServiceNamesFallBackToDash) {
 }
 
 TEST(SystemNames, ServicePortOfKnownAndUnknownNames) {
-  EXPECT_EQ(service_port("http", 6), 80);
-  EXPECT_EQ(service_port("no-such-service", 6), -1);
+  EXPECT_EQ(LookUpServicePort("http", 6), 80);
+  EXPECT_EQ(LookUpServicePort("no-such-service", 6), -1);
+  EXPECT_EQ(LookUpProtocolNumber("udp"), 17);
+  EXPECT_EQ(LookUpProtocolNumber("no-such-protocol"), -1);
 }
 
 TEST(SystemNames, AddressWithoutReverseEntryIsDash) {
