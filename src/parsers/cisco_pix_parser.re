@@ -263,9 +263,13 @@ void CiscoPixParser::Scan(const unsigned char* YYCURSOR) {
   for (const unsigned char* token = YYCURSOR;; token = YYCURSOR) {
     /*!re2c
 
-      // The syslog header; an empty host still gives the date.
+      // The syslog header; an empty host still gives the date, and leaves
+      // the host of an earlier header (a relay's) in place.
       SYSLOG_HEADER {
-        ReadSyslogDate(token, YYCURSOR, true);
+        const unsigned char* time_end = ReadMonthDayTime(token, 1);
+        if (time_end + 1 < YYCURSOR) {
+          e.local_hostname.Set(View(time_end + 1, YYCURSOR).substr(0, 32));
+        }
         continue;
       }
       "%" [A-Z]{3,4} "-" [1-7] "-" [0-9]{6} ":" { continue; }

@@ -269,7 +269,10 @@ std::vector<SelectionCriterion> ReadListItems(
     item.invert = first.invert;
     item.have_value = first.have_value;
     item.geoip = first.geoip;
-    item.svalue.Set(text);
+    // The dump shows the item as the value parsers clean it, without the
+    // blanks that follow its comma; the item is read as written.
+    std::string cleaned = text;
+    item.svalue.Set(parse_text_value(cleaned.data()));
     if (!ReadItem(diag, text, line_no, item)) break;
     if (item.field == kCriterionIpFragoff && item.type == kTypeNumber) {
       const uint64_t bits = static_cast<uint32_t>(definition.fragoff_bits);

@@ -176,6 +176,9 @@ TEST_F(CiscoPixParserTest, Timestamps) {
       // The device's timestamp after the syslog header wins.
       {"Mar  1 10:11:12 fw Feb 28 2005 23:00:00: ",
        LocalSeconds(2024, 2, 28, 23, 0, 0), "fw"},
+      // A second header without a host keeps the relay's host.
+      {"Mar  1 10:11:10 relay Mar  1 10:11:12 ",
+       LocalSeconds(2024, 3, 1, 10, 11, 12), "relay"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.header);

@@ -254,7 +254,7 @@ TEST_F(CriteriaTest, UnknownAndUnusableKeysAreSkipped) {
 
 TEST_F(CriteriaTest, AddedCriteriaAreConfirmedAtFour) {
   SetVerbosity(4);
-  Lines({"w_tcp_syn=yes", "w_tcp_sport=1,2", "i_oob_in=1"});
+  Lines({"w_tcp_syn=yes", "w_tcp_sport=1, 2", "i_oob_in=1"});
   EXPECT_EQ(Messages(),
             "Added criterion: tcp_syn\n"
             "Added criterion: tcp_sport; Value: 1; Max value: 1; Svalue: 1; "
