@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/numbers.h"
 #include "parsers/dialect_parser.h"
 
 namespace tnwk {
@@ -96,7 +97,9 @@ void InputLoop::ProcessLines(LineReader& reader, const char* name) {
     switch (dispatcher_->classify_line(line, line_no)) {
       case LineResult::kAccepted:
         ++counters_->lines_matched;
-        ++counters_->total_matched;
+        // Lines that stand for many packets may have taken the packet
+        // count to its largest value already; it stays there.
+        counters_->total_matched = SaturatingAdd(counters_->total_matched, 1);
         break;
       case LineResult::kNotPacketLog:
         ++counters_->lines_not_packet_log;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "base/address_family.h"
@@ -77,7 +78,9 @@ struct ReportDefinition {
   // appends the rest in line order and puts them in place once at the end.
   size_t ordered_columns = 0;
   std::vector<SortField> sort_fields;        // from the head
-  std::vector<SelectionCriterion> criteria;  // newest first
+  // Newest first. A deque, so that putting each at the front keeps a
+  // definition of many criteria linear to read.
+  std::deque<SelectionCriterion> criteria;
   uint32_t sort_count = 0;  // sort lines read, repeats of a field included
   uint32_t aggregate_criteria_count = 0;
 

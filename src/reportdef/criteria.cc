@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <string>
 #include <utility>
@@ -349,13 +350,9 @@ void add_criterion(DefinitionContext& context, std::string_view key,
   if (list_rest) {
     items = ReadListItems(diag, definition, criterion, *list_rest, line_no);
   }
-  std::vector<SelectionCriterion>& list = definition.criteria;
-  if (!merged) {
-    list.insert(list.begin(), std::move(criterion));
-  }
-  for (SelectionCriterion& item : items) {
-    list.insert(list.begin(), std::move(item));
-  }
+  std::deque<SelectionCriterion>& list = definition.criteria;
+  if (!merged) list.push_front(std::move(criterion));
+  for (SelectionCriterion& item : items) list.push_front(std::move(item));
 }
 
 }  // namespace tnwk

@@ -29,6 +29,27 @@ constexpr Prefix kPrefixes[] = {
     {"c_", kLineColumn},
 };
 
+// Whether a line whose key (after its blanks) starts `key` carries a
+// password: its key, with or without a line-kind prefix, begins with
+// "mysql_pass" or "pgsql_pass", as the option echo tells them.
+bool IsSecretKey(std::string_view key) {
+  if (key.size() > 2 && key[1] == '_') key.remove_prefix(2);
+  return key.starts_with("mysql_pass") || key.starts_with("pgsql_pass");
+}
+
+// A line as the traces show it: a password line keeps its key and "=" and
+// shows "************" for its value, so a password appears in no
+// diagnostic.
+std::string TracedLine(const char* line) {
+  const char* key = line + std::strspn(line, " \t");
+  const std::string_view rest(key);
+  if (!IsSecretKey(rest)) return line;
+  const size_t equals = rest.find('=');
+  if (equals == std::string_view::npos) return line;  // no value to hide
+  return std::string(line, static_cast<size_t>(key - line) + equals + 1) +
+         "************\n";
+}
+
 }  // namespace
 
 void process_definition_line(DefinitionContext& context, char* text,
@@ -70,14 +91,17 @@ void process_definition_line(DefinitionContext& context, char* text,
   }
 
   if (kind == kLineIgnored) {
-    diag.Log(5, "Ignoring report definition line: %s", start);
+    diag.Log(5, "Ignoring report definition line: %s",
+             TracedLine(start).c_str());
     return;
   }
   diag.Log(6,
            "Processing report definition line Type: %u; Key: %s; "
            "Parameter: %s",
            static_cast<unsigned>(kind), key_text.c_str(),
-           parameter != nullptr ? parameter : "");
+           parameter == nullptr ? ""
+           : IsSecretKey(key)   ? "************\n"
+                                : parameter);
   if (parameter == nullptr) return;
 
   switch (kind) {
@@ -133,7 +157,7 @@ int read_report_definition(DefinitionContext& context, const char* path,
   int line_no = 0;
   while (std::fgets(line, sizeof line, stream) != nullptr) {
     ++line_no;
-    diag.Log(6, "Input line is: %s", line);
+    if (diag.At(6)) diag.Log(6, "Input line is: %s", TracedLine(line).c_str());
     process_definition_line(context, line, line_no);
   }
   if (std::ferror(stream)) {

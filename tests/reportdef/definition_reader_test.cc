@@ -202,6 +202,16 @@ TEST_F(DefinitionReaderTest, PasswordsAreNeverEchoed) {
             "Added option: mysql_pass; Value: ************\n"
             "Added option: pgsql_pass; Value: ************\n"
             "Added option: geoip2_locale; Value: de\n");
+  // Not in the traces of verbosity 6 either, whatever the line's form.
+  SetVerbosity(6);
+  ASSERT_EQ(ReadFile("mysql_pass=s1\n  mysql_pass = \"s2\"\nw_pgsql_pass=s3\n"
+                     "mysql_passwd=s4\n"),
+            0);
+  for (const char* secret : {"s1", "s2", "s3", "s4"}) {
+    EXPECT_EQ(Messages().find(secret), std::string::npos) << secret;
+  }
+  EXPECT_NE(Messages().find("Input line is: mysql_pass=************\n"),
+            std::string::npos);
 }
 
 TEST_F(DefinitionReaderTest, GeoipPhpLookupOnlyEverSetsTheSkipBits) {
