@@ -267,8 +267,7 @@ void DatabaseNameCache::ResolveHosts() {
         address += 12;
         length = 4;
       }
-      name = lookups_.host(address, "bin", length);
-      if (!IsValidHostName(name)) name = "-";
+      name = HostNameToStore(lookups_.host(address, "bin", length));
       update = Statement(
           "UPDATE hostnames SET refresh=0, hostname='%s' WHERE "
           "ip_addr=unhex('%s')\n",
@@ -278,9 +277,8 @@ void DatabaseNameCache::ResolveHosts() {
       const std::optional<unsigned long> value = ReadNumber(row[0], 0xffffffff);
       if (!value) continue;
       const uint32_t address = htonl(static_cast<uint32_t>(*value));
-      name =
-          lookups_.host(reinterpret_cast<const uint8_t*>(&address), "int", 4);
-      if (!IsValidHostName(name)) name = "-";
+      name = HostNameToStore(
+          lookups_.host(reinterpret_cast<const uint8_t*>(&address), "int", 4));
       update = Statement(
           "UPDATE hostnames SET refresh=0, hostname='%s' WHERE "
           "ip_addr=%lu\n",
@@ -327,9 +325,8 @@ void DatabaseNameCache::ResolveServices() {
     const std::optional<unsigned long> port = ReadNumber(row[0], 0xffff);
     const std::optional<unsigned long> protocol = ReadNumber(row[1], 0xff);
     if (!port || !protocol) continue;
-    std::string name = lookups_.service(static_cast<uint16_t>(*port),
-                                        static_cast<unsigned>(*protocol));
-    if (!IsCellSafe(name)) name = "-";
+    const std::string name = ServiceNameToStore(lookups_.service(
+        static_cast<uint16_t>(*port), static_cast<unsigned>(*protocol)));
     run_query(Statement("UPDATE services SET refresh=0, service='%s' WHERE "
                         "port=%li AND ip_protocol=%li\n",
                         client_->Escape(name).c_str(), static_cast<long>(*port),
@@ -376,7 +373,8 @@ void DatabaseNameCache::RunLookup(const std::string& statement,
   }
   if (std::optional<std::string_view> name = ReadName(found.rows[0][0])) {
     answer->result = LookupResult::kFound;
-    answer->name.assign(name->substr(0, 127));
+    // A cell holds 127 bytes; a longer name is cut between characters.
+    answer->name.assign(CutAtCharacter(*name, 127));
   }
 }
 

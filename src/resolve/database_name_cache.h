@@ -41,10 +41,13 @@ struct SystemLookups {
 // "-". A cache whose connect failed stays off for the rest of the run.
 //
 // Every text in a statement is escaped on the connection. A resolver name
-// that is not a valid host name is stored as "-", and a name read back that
-// could break a report line yields "-". Each lookup's answer is remembered
-// for the rest of the run, so a report runs one lookup statement per
-// distinct address or (protocol, port). Within one cache step an address or
+// is stored without the trailing dot of an absolute name, and as "-" when
+// the rest is not a valid host name; a service name that could break a
+// report line, is not valid UTF-8 or does not fit the column is stored as
+// "-". A name read back that could break a report line yields "-", and a
+// longer one than a cell holds is cut between characters. Each lookup's answer
+// is remembered for the rest of the run, so a report runs one lookup statement
+// per distinct address or (protocol, port). Within one cache step an address or
 // pair is listed once, however many shown rows carry it.
 class DatabaseNameCache final : public NameCache {
  public:

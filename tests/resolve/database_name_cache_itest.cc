@@ -27,12 +27,13 @@ class ServerEnvironment final : public ::testing::Environment {
   void TearDown() override { delete server; }
 };
 
-// Names under the test's control, hostile ones among them; 192.0.2.9 and
-// 2001:db8::2 have none.
+// Names under the test's control, hostile ones among them, one absolute;
+// 192.0.2.9 and 2001:db8::2 have none.
 constexpr char kHosts[] =
     "192.0.2.1 gw.example.net\n"
     "192.0.2.2 evil'name;--\n"
     "192.0.2.3 <script>x</script>\n"
+    "192.0.2.4 four.example.net.\n"
     "2001:db8::1 six.example.net\n";
 
 std::string Line(const std::string& src, const std::string& dst,
@@ -260,7 +261,8 @@ TEST_F(NameCacheServerTest, BinKindResolvesBothFamiliesAndPopulatesFull) {
   const std::string log = Tcp("2001:db8::1", "2001:db8::2", 40001, 443) +
                           Tcp("192.0.2.1", "192.0.2.3", 40002, 25) +
                           Tcp("192.0.2.1", "192.0.2.3", 40003, 25) +
-                          Icmp("192.0.2.9", "192.0.2.2");
+                          Icmp("192.0.2.9", "192.0.2.2") +
+                          Tcp("192.0.2.4", "192.0.2.3", 40004, 25);
   auto [report, err] =
       Run({"-vvv"},
           "summarize=yes\nc_ip_saddr=1\nc_src_host=2\nc_dst_service=3\n"
@@ -271,7 +273,8 @@ TEST_F(NameCacheServerTest, BinKindResolvesBothFamiliesAndPopulatesFull) {
             "2001:db8::1\tsix.example.net\thttps\t1\n"
             "192.0.2.1\tgw.example.net\tsmtp\t2\n"
             "192.0.2.9\t-\t-\t1\n"
-            "\n3\n4\n4\n");
+            "192.0.2.4\tfour.example.net\tsmtp\t1\n"
+            "\n4\n5\n5\n");
   EXPECT_EQ(err.substr(0, err.find("Processing input")),
             "Connected to MySQL database nc_bin on \n"
             "Have hostnames cache\n"
@@ -288,6 +291,7 @@ TEST_F(NameCacheServerTest, BinKindResolvesBothFamiliesAndPopulatesFull) {
             "00000000000000000000FFFFC0000201\t0\tgw.example.net\n"
             "00000000000000000000FFFFC0000202\t1\tNULL\n"
             "00000000000000000000FFFFC0000203\t1\tNULL\n"
+            "00000000000000000000FFFFC0000204\t0\tfour.example.net\n"
             "00000000000000000000FFFFC0000209\t0\t-\n"
             "20010DB8000000000000000000000001\t0\tsix.example.net\n"
             "20010DB8000000000000000000000002\t1\tNULL\n");
@@ -297,7 +301,8 @@ TEST_F(NameCacheServerTest, BinKindResolvesBothFamiliesAndPopulatesFull) {
             "6\t443\t0\thttps\n"
             "6\t40001\t1\tNULL\n"
             "6\t40002\t1\tNULL\n"
-            "6\t40003\t1\tNULL\n");
+            "6\t40003\t1\tNULL\n"
+            "6\t40004\t1\tNULL\n");
 }
 
 // A refused login leaves the run without a database; without a services

@@ -48,6 +48,35 @@ TEST(NameChecks, OnlyPlainHostNamesAreStored) {
   }
 }
 
+// What the resolve steps store for a name the system gave.
+TEST(NameChecks, NamesToStore) {
+  const std::string e_acute = "\xc3\xa9";
+  std::string many_e;
+  for (int i = 0; i < 255; ++i) many_e += e_acute;
+  const struct {
+    std::string name;
+    std::string host;
+    std::string service;
+  } kCases[] = {
+      {"gw.example.net", "gw.example.net", "gw.example.net"},
+      {"gw.example.net.", "gw.example.net", "gw.example.net."},
+      {".", "-", "."},
+      {"a..", "-", "a.."},
+      {"h" + e_acute, "-", "h" + e_acute},
+      {many_e, "-", many_e},  // 255 characters in 510 bytes
+      {many_e + "x", "-", "-"},
+      {"\xf0\x9f\x98\x80", "-", "\xf0\x9f\x98\x80"},
+      {"cut\xc3", "-", "-"},
+      {"\xc0\xaf", "-", "-"},          // overlong
+      {"\xed\xa0\x80", "-", "-"},      // surrogate
+      {"\xf4\x90\x80\x80", "-", "-"},  // past U+10FFFF
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(HostNameToStore(c.name), c.host) << c.name;
+    EXPECT_EQ(ServiceNameToStore(c.name), c.service) << c.name;
+  }
+}
+
 // Records every statement and answers the ones it was given rows for.
 class FakeSqlClient final : public SqlClient {
  public:
@@ -121,7 +150,10 @@ struct DatabaseNameCacheTest : ::testing::Test {
       return found != names.end() ? found->second : std::string("-");
     };
     lookups.service = [](uint16_t port, unsigned) {
-      return port == 80 ? "http" : port == 443 ? "o'clock" : "-";
+      return port == 80     ? "http"
+             : port == 443  ? "o'clock"
+             : port == 8080 ? "\xff"
+                            : "-";
     };
     cache.emplace(&client, options, definition, diag, nullptr, lookups);
     const uint8_t verbosity = diag.verbosity();
@@ -183,7 +215,11 @@ TEST_F(DatabaseNameCacheTest, IntKindStatements) {
            {"192.0.2.2", std::string(300, 'x')},
            {"192.0.2.3", "new\nline"}};
   client.Answer("SELECT port, ip_protocol FROM services WHERE refresh=2\n",
-                {{"80", "6"}, {"443", "6"}, {"NULL", "6"}, {"70000", "6"}});
+                {{"80", "6"},
+                 {"443", "6"},
+                 {"8080", "6"},
+                 {"NULL", "6"},
+                 {"70000", "6"}});
 
   c.update_host_cache(shown);
   EXPECT_EQ(Statements("INSERT"),
@@ -208,8 +244,10 @@ TEST_F(DatabaseNameCacheTest, IntKindStatements) {
             "UPDATE services SET refresh=0, service='http' WHERE port=80 AND "
             "ip_protocol=6\n"
             "UPDATE services SET refresh=0, service='o\\'clock' WHERE "
-            "port=443 AND ip_protocol=6\n");
-  EXPECT_EQ(err.str(), "Found 7 new hosts\nFound 4 new services\n");
+            "port=443 AND ip_protocol=6\n"
+            "UPDATE services SET refresh=0, service='-' WHERE port=8080 AND "
+            "ip_protocol=6\n");
+  EXPECT_EQ(err.str(), "Found 7 new hosts\nFound 5 new services\n");
 }
 
 // Kind "bin": addresses through the server function, IPv4 as dotted quads;
@@ -230,7 +268,7 @@ TEST_F(DatabaseNameCacheTest, BinKindStatements) {
        {std::string("\xc0\x00\x02\x02", 4), "x'); DROP TABLE t; --"}});
   names = {{"192.0.2.1", "gw.example.net"},
            {"2001:db8::1", "six.example.net"},
-           {"192.0.2.2", "two.example.net"}};
+           {"192.0.2.2", "two.example.net."}};
 
   c.update_host_cache(shown);
   EXPECT_EQ(Statements(),
@@ -255,6 +293,15 @@ TEST_F(DatabaseNameCacheTest, BinKindStatements) {
   EXPECT_EQ(Statements("SELECT hostname"),
             "SELECT hostname FROM hostnames WHERE refresh=0 AND "
             "ip_addr=tnwk_inet_pton(28, '2001:db8::1')\n");
+
+  std::string long_name;
+  for (int i = 0; i < 100; ++i) long_name += "\xc3\xa9";
+  client.Answer(
+      "SELECT service FROM services WHERE refresh=0 AND "
+      "ip_protocol=6 AND port=80\n",
+      {{long_name}});
+  EXPECT_EQ(c.lookup_cached_service(6, 80, &name), LookupResult::kFound);
+  EXPECT_EQ(name.view(), long_name.substr(0, 126));
 }
 
 }  // namespace
