@@ -1,7 +1,6 @@
 #ifndef TNWK_ENTRIES_ENTRY_FIELDS_H_
 #define TNWK_ENTRIES_ENTRY_FIELDS_H_
 
-#include <bitset>
 #include <cstddef>
 #include <cstdint>
 
@@ -94,7 +93,6 @@ enum class RowField : uint8_t {
           kNone,
 };
 inline constexpr size_t kRowFieldCount = static_cast<size_t>(RowField::kNone);
-using RowFieldSet = std::bitset<kRowFieldCount>;
 
 // The texts are the last fields; a text's number counts from 0 in list
 // order.

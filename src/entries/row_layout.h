@@ -1,6 +1,7 @@
 #ifndef TNWK_ENTRIES_ROW_LAYOUT_H_
 #define TNWK_ENTRIES_ROW_LAYOUT_H_
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -14,6 +15,11 @@
 #include "entries/text_pool.h"
 
 namespace tnwk {
+
+// A set of row fields. Kept out of entry_fields.h, which every scanner
+// includes, so that the scanners do not compile <bitset> and its
+// dependencies.
+using RowFieldSet = std::bitset<kRowFieldCount>;
 
 // The fields that the cell of `column`, the sort pass on `sort_key` and the
 // row matching on `column` read (each a kColumn* / kSort* id; an unknown id
