@@ -121,11 +121,10 @@ DialectParser* Dispatcher::ParserFor(const char* line) const {
   for (size_t i = 0; i < kDialectCount; ++i) {
     const Dialect& d = kDialects[i];
     if (!(enabled_parsers_ & d.bit)) continue;
-    if (std::strstr(line, d.marker) != nullptr ||
-        (d.alt_marker != nullptr &&
-         std::strstr(line, d.alt_marker) != nullptr)) {
+    for (const char* marker : d.markers) {
+      if (marker == nullptr) break;
       // A dialect whose parser is missing still claims its lines.
-      return parsers_[i];
+      if (std::strstr(line, marker) != nullptr) return parsers_[i];
     }
   }
   return nullptr;

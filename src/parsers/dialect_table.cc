@@ -25,15 +25,15 @@ std::unique_ptr<DialectParser> Own(const ParserEnvironment& env) {
 // One row a line, so that rows added side by side merge cleanly.
 // clang-format off
 const std::array<Dialect, kDialectCount> kDialects = {{
-    {"ipchains",  'i', kParserIpchains,  " kernel: Packet log: ", nullptr,  Own<NewIpchainsParser>},
-    {"netfilter", 'n', kParserNetfilter, " OUT=",                 nullptr,  Make<NetfilterParser>},
-    {"cisco_ios", 'c', kParserCiscoIos,  "%SEC-6-IPACCESSLOG",    nullptr,  Own<NewCiscoIosParser>},
-    {"ipfilter",  'f', kParserIpfilter,  " ipmon[",               nullptr,  Own<NewIpfilterParser>},
-    {"ipfw",      'b', kParserIpfw,      " ipfw: ",               nullptr,  Own<NewIpfwParser>},
-    {"cisco_pix", 'p', kParserCiscoPix,  "%PIX-",                 "%FWSM-", Own<NewCiscoPixParser>},
-    {"netscreen", 'e', kParserNetscreen, " NetScreen ",           nullptr,  Own<NewNetscreenParser>},
-    {"win_xp",    'w', kParserWinXp,     "",                      nullptr,  Make<WinXpParser>},
-    {"snort",     's', kParserSnort,     " snort",                nullptr,  Own<NewSnortParser>},
+    {"ipchains",  'i', kParserIpchains,  {" kernel: Packet log: "}, Own<NewIpchainsParser>},
+    {"netfilter", 'n', kParserNetfilter, {" OUT="}, Make<NetfilterParser>},
+    {"cisco_ios", 'c', kParserCiscoIos,  {"%SEC-6-IPACCESSLOG"}, Own<NewCiscoIosParser>},
+    {"ipfilter",  'f', kParserIpfilter,  {" ipmon["}, Own<NewIpfilterParser>},
+    {"ipfw",      'b', kParserIpfw,      {" ipfw: "}, Own<NewIpfwParser>},
+    {"cisco_pix", 'p', kParserCiscoPix,  {"%PIX-", "%FWSM-"}, Own<NewCiscoPixParser>},
+    {"netscreen", 'e', kParserNetscreen, {" NetScreen "}, Own<NewNetscreenParser>},
+    {"win_xp",    'w', kParserWinXp,     {""}, Make<WinXpParser>},
+    {"snort",     's', kParserSnort,     {" snort"}, Own<NewSnortParser>},
 }};
 // clang-format on
 

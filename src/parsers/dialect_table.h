@@ -12,14 +12,16 @@ namespace tnwk {
 
 // One firewall log dialect as the command line, the dispatcher and the tests
 // see it. Adding a dialect is one row of kDialects and one scanner.
+inline constexpr size_t kMaxMarkers = 4;
+
 struct Dialect {
   const char* name;  // the dialect word of its parse error message
   char letter;       // its -P letter
   uint32_t bit;      // its enabled_parsers bit
-  // The dispatch markers: a line that contains `marker` (or `alt_marker`,
-  // when given) goes to this dialect's parser. "" claims every line.
-  const char* marker;
-  const char* alt_marker;
+  // The dispatch markers, tried in order up to the first null: a line that
+  // contains one of them goes to this dialect's parser. "" claims every
+  // line.
+  std::array<const char*, kMaxMarkers> markers;
   // Makes the dialect's parser; null while the dialect has none, and its
   // lines are then "not a packet-log line".
   std::unique_ptr<DialectParser> (*make)(const ParserEnvironment& env);
