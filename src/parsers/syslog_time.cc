@@ -66,4 +66,32 @@ int64_t SyslogTime(const Clock& clock, const SyslogNow& now, int month, int day,
   return t;
 }
 
+namespace {
+
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b < 0 ? 1 : 0); }
+
+// Days from 1970-01-01 to the proleptic Gregorian date, for any month
+// number: months beyond 1 to 12 carry into the year first.
+int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
+  year += FloorDiv(month - 1, 12);
+  month -= 12 * FloorDiv(month - 1, 12);
+  // Count from March, so that the leap day ends the counted year.
+  if (month <= 2) --year;
+  const int64_t era = FloorDiv(year, 400);
+  const int64_t year_of_era = year - era * 400;
+  const int64_t day_of_year =
+      (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const int64_t day_of_era =
+      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468;
+}
+
+}  // namespace
+
+int64_t ZonedCalendarTime(int year, int month, int day, int hour, int minute,
+                          int second, int offset_seconds) {
+  return DaysFromCivil(year, month, day) * 86400 + int64_t{hour} * 3600 +
+         int64_t{minute} * 60 + second - offset_seconds;
+}
+
 }  // namespace tnwk

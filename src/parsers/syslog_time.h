@@ -38,6 +38,13 @@ int64_t SyslogTime(const Clock& clock, const SyslogNow& now, int month, int day,
 int64_t CalendarTime(const Clock& clock, int year, int month, int day, int hour,
                      int minute, int second);
 
+// Calendar time written at a fixed offset east of UTC (`offset_seconds`,
+// +3600 for "+01:00"; 0 for "Z") to the instant it names, in seconds since
+// the epoch. The year as written, month 1 to 12; out of range fields carry
+// over into the next larger one, as mktime would. Needs no time zone.
+int64_t ZonedCalendarTime(int year, int month, int day, int hour, int minute,
+                          int second, int offset_seconds);
+
 }  // namespace tnwk
 
 #endif  // TNWK_PARSERS_SYSLOG_TIME_H_

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <random>
+
 #include "base/clock.h"
 #include "test_support.h"
 
@@ -77,6 +80,31 @@ TEST(SyslogTime, UnknownMonthIsJanuary) {
             LocalSeconds(2026, 1, 2, 0, 0, 0));
   EXPECT_EQ(MonthNumber("December"), 11);
   EXPECT_EQ(MonthNumber("Foo"), 0);
+}
+
+TEST(ZonedCalendarTime, AgreesWithTheCLibraryInUtc) {
+  std::mt19937 random(7);
+  for (int i = 0; i < 20000; ++i) {
+    std::tm tm{};
+    tm.tm_year = static_cast<int>(random() % 300) + 1800 - 1900;
+    tm.tm_mon = static_cast<int>(random() % 14);  // 12 and 13 carry over
+    tm.tm_mday = static_cast<int>(random() % 32);
+    tm.tm_hour = static_cast<int>(random() % 25);
+    tm.tm_min = static_cast<int>(random() % 60);
+    tm.tm_sec = static_cast<int>(random() % 61);
+    const int offset = static_cast<int>(random() % 100800) - 50400;
+    const int64_t zoned =
+        ZonedCalendarTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                          tm.tm_hour, tm.tm_min, tm.tm_sec, offset);
+    ASSERT_EQ(zoned, static_cast<int64_t>(timegm(&tm)) - offset) << i;
+  }
+}
+
+TEST(ZonedCalendarTime, OffsetNamesTheInstant) {
+  // 2024-03-10T12:00:00+01:00 is 11:00 UTC.
+  EXPECT_EQ(ZonedCalendarTime(2024, 3, 10, 12, 0, 0, 3600), 1710068400);
+  EXPECT_EQ(ZonedCalendarTime(1970, 1, 1, 0, 0, 0, 0), 0);
+  EXPECT_EQ(ZonedCalendarTime(2024, 2, 29, 23, 59, 60, 0), 1709251200);
 }
 
 }  // namespace
