@@ -33,7 +33,9 @@ inline constexpr uint32_t kParserCiscoIos = 0x020;
 inline constexpr uint32_t kParserCiscoPix = 0x040;
 inline constexpr uint32_t kParserSnort = 0x080;
 inline constexpr uint32_t kParserNetscreen = 0x100;
-inline constexpr uint32_t kAllParsers = 0x1ff;
+inline constexpr uint32_t kParserPf = 0x200;
+inline constexpr uint32_t kParserJunosSrx = 0x400;
+inline constexpr uint32_t kAllParsers = 0x7ff;
 
 // The database settings that the name cache receives whole.
 struct DatabaseSettings {

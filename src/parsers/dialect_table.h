@@ -27,7 +27,7 @@ struct Dialect {
   std::unique_ptr<DialectParser> (*make)(const ParserEnvironment& env);
 };
 
-inline constexpr size_t kDialectCount = 9;
+inline constexpr size_t kDialectCount = 11;
 
 // Every dialect, in the order the dispatcher tests their markers. The
 // Windows XP firewall log has no marker: its parser takes every line that

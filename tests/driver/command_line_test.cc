@@ -101,12 +101,13 @@ TEST(CommandLine, UnknownOptionPrintsUsageAndFails) {
 }
 
 TEST(ParserLetters, EmptyTextKeepsEveryParser) {
-  EXPECT_EQ(EnabledFor(""), 0x1ffu);
+  EXPECT_EQ(EnabledFor(""), 0x7ffu);
 }
 
 TEST(ParserLetters, LettersEnableExactlyTheirDialects) {
   EXPECT_EQ(EnabledFor("nfb"), 0x002u | 0x004u | 0x010u);
   EXPECT_EQ(EnabledFor("ifnwbcpse"), 0x1ffu);
+  EXPECT_EQ(EnabledFor("ifnwbcpseoj"), 0x7ffu);
   EXPECT_EQ(EnabledFor("nn"), 0x002u);
 }
 
