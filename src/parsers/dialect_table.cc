@@ -33,7 +33,7 @@ const std::array<Dialect, kDialectCount> kDialects = {{
     {"cisco_pix", 'p', kParserCiscoPix,  {"%PIX-", "%FWSM-"}, Own<NewCiscoPixParser>},
     {"netscreen", 'e', kParserNetscreen, {" NetScreen "}, Own<NewNetscreenParser>},
     {"pf",        'o', kParserPf,        {" filterlog", " pf:"}, nullptr},
-    {"junos_srx", 'j', kParserJunosSrx,  {"RT_FLOW_SESSION_DENY", "RT_FLOW_SESSION_CREATE", "RT_FLOW_SESSION_CLOSE"}, nullptr},
+    {"junos_srx", 'j', kParserJunosSrx,  {"RT_FLOW_SESSION_DENY", "RT_FLOW_SESSION_CREATE", "RT_FLOW_SESSION_CLOSE"}, Own<NewJunosSrxParser>},
     {"win_xp",    'w', kParserWinXp,     {""}, Make<WinXpParser>},
     {"snort",     's', kParserSnort,     {" snort"}, Own<NewSnortParser>},
 }};

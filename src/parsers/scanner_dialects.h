@@ -16,6 +16,7 @@ DialectParser* NewCiscoPixParser(const ParserEnvironment& env);
 DialectParser* NewIpchainsParser(const ParserEnvironment& env);
 DialectParser* NewIpfilterParser(const ParserEnvironment& env);
 DialectParser* NewIpfwParser(const ParserEnvironment& env);
+DialectParser* NewJunosSrxParser(const ParserEnvironment& env);
 DialectParser* NewNetscreenParser(const ParserEnvironment& env);
 DialectParser* NewSnortParser(const ParserEnvironment& env);
 
