@@ -17,6 +17,7 @@ DialectParser* NewIpchainsParser(const ParserEnvironment& env);
 DialectParser* NewIpfilterParser(const ParserEnvironment& env);
 DialectParser* NewIpfwParser(const ParserEnvironment& env);
 DialectParser* NewNetscreenParser(const ParserEnvironment& env);
+DialectParser* NewPfParser(const ParserEnvironment& env);
 DialectParser* NewSnortParser(const ParserEnvironment& env);
 
 }  // namespace tnwk
