@@ -7,9 +7,9 @@
 // date and one whole packet record were read; a record with a missing, extra
 // or malformed field is a parse error and fills no packet bit. The scanner
 // keeps no state between lines.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -335,22 +335,22 @@ bool PfParser::ReadPflog(std::string_view text) {
   };
   std::string_view action, dir, on, interface, src, arrow, dst;
   if (!word(&action, ' ') || !word(&dir, ' ') || !word(&on, ' ') ||
-      on != "on" || (dir != "in" && dir != "out") ||
-      !word(&interface, ':') || !text.starts_with(' ')) {
+      on != "on" || (dir != "in" && dir != "out") || !word(&interface, ':') ||
+      !text.starts_with(' ')) {
     return false;
   }
   text.remove_prefix(1);
-  if (!word(&src, ' ') || !word(&arrow, ' ') || arrow != ">" ||
-      !word(&dst, ':') || !(text.empty() || text.starts_with(' '))) {
-    return false;
-  }
-  if (!text.empty()) text.remove_prefix(1);
-  const uint16_t family =
-      src.find(':') != src.npos ? kFamilyIpv6 : kFamilyIpv4;
+  if (!word(&src, ' ') || !word(&arrow, ' ') || arrow != ">") return false;
+  // An IPv6 destination holds colons: it ends at the first ": ".
+  const size_t dst_end = text.find(": ");
+  if (dst_end == 0 || dst_end == text.npos) return false;
+  dst = text.substr(0, dst_end);
+  text.remove_prefix(dst_end + 2);
+  const uint16_t family = src.find(':') != src.npos ? kFamilyIpv6 : kFamilyIpv4;
   // An IPv4 address with a port has four dots; an IPv6 one has a dot.
   auto split = [&](std::string_view* address, uint32_t* port) {
-    const size_t dots = static_cast<size_t>(
-        std::count(address->begin(), address->end(), '.'));
+    const size_t dots =
+        static_cast<size_t>(std::count(address->begin(), address->end(), '.'));
     if (dots != (family == kFamilyIpv4 ? 4u : 1u)) return true;
     const size_t at = address->rfind('.');
     const bool ok = Number(address->substr(at + 1), 65535, port);
@@ -373,8 +373,8 @@ bool PfParser::ReadPflog(std::string_view text) {
     const std::string_view first = text.substr(0, end);
     bool flags = !first.empty();
     for (char c : first) {
-      flags = flags && (c == '.' || c == 'E' || c == 'W' ||
-                        TcpFlagOfLetter(c) != 0);
+      flags = flags &&
+              (c == '.' || c == 'E' || c == 'W' || TcpFlagOfLetter(c) != 0);
     }
     if (flags) {
       protocol = kProtocolTcp;
@@ -422,7 +422,7 @@ bool PfParser::ReadPflog(std::string_view text) {
       e.icmp_code = text.find(" port ") != text.npos       ? 3
                     : text.find(" protocol ") != text.npos ? 2
                     : text.starts_with("net ")             ? 0
-                                                            : 1;
+                                                           : 1;
     } else if (!v6 && text.starts_with("time exceeded")) {
       e.icmp_type = 11;
     }
@@ -431,9 +431,9 @@ bool PfParser::ReadPflog(std::string_view text) {
       const char* word;
       uint8_t protocol;
     };
-    static constexpr Named kWords[] = {{"igmp", 2},  {"gre", 47}, {"esp", 50},
-                                       {"ah", 51},   {"carp", 112},
-                                       {"ip-proto-", 0}};
+    static constexpr Named kWords[] = {{"igmp", 2},   {"gre", 47},
+                                       {"esp", 50},   {"ah", 51},
+                                       {"carp", 112}, {"ip-proto-", 0}};
     for (const Named& n : kWords) {
       if (!text.starts_with(n.word)) continue;
       protocol = n.protocol;
