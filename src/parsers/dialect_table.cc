@@ -32,7 +32,7 @@ const std::array<Dialect, kDialectCount> kDialects = {{
     {"ipfw",      'b', kParserIpfw,      {" ipfw: "}, Own<NewIpfwParser>},
     {"cisco_pix", 'p', kParserCiscoPix,  {"%PIX-", "%FWSM-"}, Own<NewCiscoPixParser>},
     {"netscreen", 'e', kParserNetscreen, {" NetScreen "}, Own<NewNetscreenParser>},
-    {"pf",        'o', kParserPf,        {" filterlog", " pf:"}, nullptr},
+    {"pf",        'o', kParserPf,        {" filterlog", " pf:", "(match)"}, Own<NewPfParser>},
     {"junos_srx", 'j', kParserJunosSrx,  {"RT_FLOW_SESSION_DENY", "RT_FLOW_SESSION_CREATE", "RT_FLOW_SESSION_CLOSE"}, Own<NewJunosSrxParser>},
     {"win_xp",    'w', kParserWinXp,     {""}, Make<WinXpParser>},
     {"snort",     's', kParserSnort,     {" snort"}, Own<NewSnortParser>},

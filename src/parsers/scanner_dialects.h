@@ -18,6 +18,7 @@ DialectParser* NewIpfilterParser(const ParserEnvironment& env);
 DialectParser* NewIpfwParser(const ParserEnvironment& env);
 DialectParser* NewJunosSrxParser(const ParserEnvironment& env);
 DialectParser* NewNetscreenParser(const ParserEnvironment& env);
+DialectParser* NewPfParser(const ParserEnvironment& env);
 DialectParser* NewSnortParser(const ParserEnvironment& env);
 
 }  // namespace tnwk
